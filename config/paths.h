@@ -1,0 +1,31 @@
+// Small helpers on narrow path texts. Both the backslash and the slash count as separators
+// everywhere here; none of the functions changes its argument.
+#pragma once
+
+#include <string>
+
+inline bool IsPathSeparator(char c) { return c == '\\' || c == '/'; }
+
+// The text before the last separator; empty when there is none.
+std::string DirectoryPart(const std::string& path);
+
+// The text after the last separator; the whole path when there is none.
+std::string FileNamePart(const std::string& path);
+
+// The text before the first separator at index 2 or later ("C:" for "C:\games\x"); the whole
+// path when there is none.
+std::string RootPart(const std::string& path);
+
+// The path without its last byte when that byte is a separator (only one is removed).
+std::string StripTrailingSeparator(const std::string& path);
+
+// a-z become A-Z; every other byte, 0x80 and above included, stays as it is.
+std::string UpperCase(const std::string& text);
+
+// Creates the folder named by every prefix of path that ends before a separator, then the whole
+// path. Failures (existing folders, a bare drive such as "C:", missing rights) are ignored: the
+// callers find out when they use the folders.
+void MakeDirectories(const std::string& path);
+
+// Creates one folder; false when it could not be created (also when it exists).
+bool CreateFolder(const std::string& path);
