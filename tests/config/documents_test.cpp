@@ -5,26 +5,18 @@
 #include <cstdio>
 
 #include "config/define_table.h"
+#include "tests/common/test_files.h"
 #include "config/property_table.h"
 #include "install/install_config.h"
 
 namespace {
-
-std::string WriteFile(const std::string& name, const std::string& content) {
-    std::string path = ::testing::TempDir() + name;
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    EXPECT_TRUE(file != nullptr);
-    std::fwrite(content.data(), 1, content.size(), file);
-    std::fclose(file);
-    return path;
-}
 
 enum class Doc { Defines, Properties, Install };
 
 // Loads content as the given document from a file; returns "ok" or the error text with the
 // file's path replaced by "F".
 std::string LoadResult(Doc doc, const std::string& content) {
-    std::string path = WriteFile("document.xml", content);
+    std::string path = WriteTestFile("document.xml", content);
     std::string error;
     bool ok = false;
     if (doc == Doc::Defines) {
@@ -145,7 +137,7 @@ TEST(Documents, ContentReadBeforeAnErrorStays) {
 }
 
 TEST(PropertyTable, EntryRules) {
-    std::string path = WriteFile("props.xml",
+    std::string path = WriteTestFile("props.xml",
         "<Properties version=\"2\">\n"
         "  <String id=\"TITLE\">First</String>\n"
         "  <String id=\"TITLE\">Second</String>\n"
@@ -167,7 +159,7 @@ TEST(PropertyTable, EntryRules) {
 }
 
 TEST(InstallConfig, RecordsAndLists) {
-    std::string path = WriteFile("install.xml",
+    std::string path = WriteTestFile("install.xml",
         "<InstallConfig>\n"
         "  <RunExe>first.exe</RunExe><RunExe>%InstallPath%game.exe</RunExe>\n"
         "  <InstallLog>%InstallPath%install.log</InstallLog>\n"

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "config/markup_reader.h"
+#include "tests/common/test_files.h"
 
 namespace {
 
@@ -121,11 +122,7 @@ TEST(MarkupReader, OpenOfMissingFileFailsWithoutLine) {
 }
 
 TEST(MarkupReader, FileLineEndsCountOnce) {
-    std::string path = ::testing::TempDir() + "reader_crlf.xml";
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    ASSERT_TRUE(file);
-    std::fputs("<a b=\"x\r\ny\">\r\n\r\n<c\r\n", file);
-    std::fclose(file);
+    std::string path = WriteTestFile("crlf.xml", "<a b=\"x\r\ny\">\r\n\r\n<c\r\n");
     MarkupReader reader;
     ASSERT_TRUE(reader.Open(path));
     EXPECT_EQ(reader.FileName(), path);

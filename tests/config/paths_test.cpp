@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include "config/paths.h"
+#include "tests/common/test_files.h"
 
 namespace {
 
@@ -41,7 +42,7 @@ bool IsDirectory(const std::string& path) {
 }
 
 TEST(Paths, MakeDirectoriesCreatesEveryLevel) {
-    std::string base = ::testing::TempDir() + "mkdirs_test";
+    std::string base = TestFilePath("mkdirs");
     MakeDirectories(base + "/a/b/c/");          // trailing separator: the last create fails harmlessly
     EXPECT_TRUE(IsDirectory(base + "/a/b/c"));
     MakeDirectories(base + "/a/b/c");           // existing folders are no error

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "driver/payload_chain.h"
+#include "tests/common/test_files.h"
 
 namespace {
 
@@ -31,30 +32,17 @@ struct ChainRun {
     std::string cabinet;  // contents of the copied cabinet, when written
 };
 
-std::string ReadAll(const std::string& path) {
-    std::string data;
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return data;
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) data.append(buf, n);
-    std::fclose(f);
-    return data;
-}
-
 ChainRun RunChain(const std::string& fileBytes) {
     static int counter = 0;
-    std::string dir = ::testing::TempDir() + "payload" + std::to_string(++counter);
-    std::string exe = dir + ".exe";
-    std::FILE* f = std::fopen(exe.c_str(), "wb");
-    std::fwrite(fileBytes.data(), 1, fileBytes.size(), f);
-    std::fclose(f);
+    std::string name = "run" + std::to_string(++counter);
+    std::string exe = WriteTestFile(name + ".exe", fileBytes);
+    std::string dir = TestFilePath(name);
     ChainRun run;
-    f = std::fopen(exe.c_str(), "rb");
+    std::FILE* f = std::fopen(exe.c_str(), "rb");
     std::string cabinetFile = dir + "/work/files.cab";
     run.ok = ReadPayloadChain(f, cabinetFile, run.result);
     std::fclose(f);
-    run.cabinet = ReadAll(cabinetFile);
+    run.cabinet = ReadTestFile(cabinetFile);
     return run;
 }
 
@@ -155,11 +143,8 @@ TEST(PayloadChain, UnknownTypeFailsAfterTheCabinetWasWritten) {
 
 TEST(PayloadChain, CabinetThatCannotBeCreated) {
     std::string bytes = ChainBuilder().Stub(kImage).Record(CabinetRecord, "CAB").Bytes();
-    std::string exe = ::testing::TempDir() + "payload_blocked.exe";
-    std::FILE* f = std::fopen(exe.c_str(), "wb");
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-    f = std::fopen(exe.c_str(), "rb");
+    std::string exe = WriteTestFile("blocked.exe", bytes);
+    std::FILE* f = std::fopen(exe.c_str(), "rb");
     PayloadChainResult result;
     // The cabinet's folder is a file, so neither the folder nor the cabinet can be made.
     std::string cabinetFile = exe + "/files.cab";
@@ -170,11 +155,8 @@ TEST(PayloadChain, CabinetThatCannotBeCreated) {
 
 TEST(PayloadChain, WalkVisitsRecordsFromTheEnd) {
     std::string bytes = ChainBuilder().Stub(kImage).Record(CabinetRecord, "CAB").Record(DefinesRecord, "D").Bytes();
-    std::string path = ::testing::TempDir() + "payload_walk.exe";
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-    f = std::fopen(path.c_str(), "rb");
+    std::string path = WriteTestFile("walk.exe", bytes);
+    std::FILE* f = std::fopen(path.c_str(), "rb");
     std::vector<PayloadRecord> seen;
     EXPECT_TRUE(WalkPayloadChain(f, [&](const PayloadRecord& r) { seen.push_back(r); return true; }));
     std::fclose(f);

@@ -57,15 +57,22 @@ std::string WithoutAmpersands(const std::string& text) {
 }  // namespace
 
 bool StartProgram(const std::string& exe, const std::vector<std::string>& environment, RobotProcess& started) {
+    // The child inherits this process's environment: set the overrides for the start only.
+    std::vector<std::pair<std::string, std::string>> saved;
     for (const std::string& assignment : environment) {
         size_t equals = assignment.find('=');
-        SetEnvironmentVariableA(assignment.substr(0, equals).c_str(), assignment.substr(equals + 1).c_str());
+        std::string name = assignment.substr(0, equals);
+        char old[4096];
+        DWORD length = GetEnvironmentVariableA(name.c_str(), old, sizeof old);
+        saved.push_back({name, length > 0 && length < sizeof old ? std::string(old, length) : std::string()});
+        SetEnvironmentVariableA(name.c_str(), assignment.substr(equals + 1).c_str());
     }
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
     std::string commandLine = "\"" + exe + "\"";
     BOOL ok = CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info);
+    for (const auto& [name, value] : saved) SetEnvironmentVariableA(name.c_str(), value.empty() ? nullptr : value.c_str());
     if (!ok) return false;
     CloseHandle(info.hThread);
     started.process = info.hProcess;

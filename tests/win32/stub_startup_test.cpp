@@ -5,25 +5,13 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 
 #include "driver/payload_chain.h"
+#include "driver/workspace.h"
+#include "tests/common/test_files.h"
 #include "tests/win32/robot.h"
 
 namespace {
-
-std::string ReadFileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream data;
-    data << in.rdbuf();
-    return data.str();
-}
-
-void WriteFileBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
 
 std::string U32(uint32_t v) {
     std::string s;
@@ -42,7 +30,7 @@ std::string ThisFolder() {
 
 // The stub's image as the first record of an installer.
 std::string StubImage() {
-    static std::string image = ReadFileBytes(ThisFolder() + "setup-stub.exe");
+    static std::string image = ReadTestFile(ThisFolder() + "setup-stub.exe");
     return image + U32(uint32_t(image.size())) + U32(StubRecord);
 }
 
@@ -66,6 +54,7 @@ protected:
         GetTempPathA(MAX_PATH, temp);
         root_ = std::string(temp) + "stub_test_" + std::to_string(GetCurrentProcessId()) + "_" +
                 ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        RemoveTree(root_);  // a folder of an earlier run (Wine reuses process ids)
         CreateDirectoryA(root_.c_str(), nullptr);
         tmp_ = root_ + "\\tmp";
         CreateDirectoryA(tmp_.c_str(), nullptr);
@@ -74,12 +63,16 @@ protected:
     // Writes the installer and runs it with TMP set to tmp_ (or tmpValue), answering its boxes.
     DWORD RunInstaller(const std::string& bytes, std::vector<SeenBox>& boxes, const std::string& tmpValue = "") {
         std::string exe = root_ + "\\setup.exe";
-        WriteFileBytes(exe, bytes);
+        WriteBytes(exe, bytes);
         RobotProcess process;
         EXPECT_TRUE(StartProgram(exe, {"TMP=" + (tmpValue.empty() ? tmp_ : tmpValue)}, process));
         DWORD exitCode = 0;
         EXPECT_TRUE(AnswerBoxesUntilExit(process, 30000, boxes, exitCode));
         return exitCode;
+    }
+
+    void TearDown() override {
+        if (!HasFailure()) RemoveTree(root_);
     }
 
     std::string root_, tmp_;
@@ -129,13 +122,13 @@ TEST_F(StubStartup, TruncatedInstaller) {
 TEST_F(StubStartup, CabinetLandsInTheWorkspaceNamedByTmp) {
     std::string cabinet(4096 * 2 + 1, 'k');
     std::string exe = root_ + "\\setup.exe";
-    WriteFileBytes(exe, StubImage() + Record(9, "bad") + Record(CabinetRecord, cabinet));
+    WriteBytes(exe, StubImage() + Record(9, "bad") + Record(CabinetRecord, cabinet));
     CreateDirectoryA((tmp_ + "\\zelcfg0").c_str(), nullptr);  // taken: the next number is used
     RobotProcess process;
     ASSERT_TRUE(StartProgram(exe, {"TMP=\"" + tmp_ + "\""}, process));
     HWND box = WaitForWindow(process, nullptr, "#32770", 20000);
     ASSERT_TRUE(box != nullptr);
-    EXPECT_EQ(ReadFileBytes(tmp_ + "\\zelcfg1\\files.cab"), cabinet);
+    EXPECT_EQ(ReadTestFile(tmp_ + "\\zelcfg1\\files.cab"), cabinet);
     AnswerBox(box, IDOK);
     DWORD code = 0;
     ASSERT_TRUE(WaitForExit(process, 20000, code));
