@@ -1,0 +1,228 @@
+// LZX frame decoding: blocks of literals and matches into the window, then the frame's bytes
+// into the caller's buffer with the E8 translation undone.
+//
+// Why it is fast: symbols resolve through 10-bit (main) and 8-bit (length) root tables; the
+// bit buffer is 64 bits wide, so one refill per symbol covers the main symbol, the length symbol
+// and the footer; the input is a private zero-padded copy, so the reader never tests for the
+// input's end while fetching; every match length is checked once against the bytes left in the
+// block and frame, after which copies run without further checks, eight bytes at a time when
+// source and destination are far enough apart. Positions below WindowMirror take a careful
+// path that also writes the window's mirror.
+#include "cab/lzx_decoder.h"
+
+#include <cstring>
+
+#include "cab/lzx_e8.h"
+
+namespace cab {
+namespace lzx {
+namespace {
+
+inline void Copy8(uint8_t* to, const uint8_t* from) {
+    uint64_t v;
+    std::memcpy(&v, from, 8);
+    std::memcpy(to, &v, 8);
+}
+
+// Copies a match of `length` bytes to `to` (at least WindowMirror bytes into the window)
+// from `from`, `offset` bytes back in the stream. A source behind the destination may overlap
+// it (the match then repeats its last `offset` bytes); a source ahead of it is the previous
+// pass over the window, read before this match overwrites any of it.
+inline void CopyMatch(uint8_t* to, const uint8_t* from, uint32_t length, uint32_t offset) {
+    if (from > to) {
+        std::memmove(to, from, length);
+        return;
+    }
+    if (offset >= 8) {
+        // Each 8-byte step reads bytes at least 8 behind what it writes: final already.
+        uint32_t i = 0;
+        for (; i + 8 <= length; i += 8) Copy8(to + i, from + i);
+        if (i < length) {
+            if (length >= 8) {
+                Copy8(to + length - 8, from + length - 8);
+            } else {
+                for (; i < length; ++i) to[i] = from[i];
+            }
+        }
+        return;
+    }
+    for (uint32_t i = 0; i < length; ++i) to[i] = from[i];
+}
+
+// Decodes `count` bytes of the verbatim or aligned block in progress at the window position.
+// The block's trees are in the tables; the caller has checked that the bytes fit the block,
+// the frame and the window.
+template <bool Aligned>
+bool DecodeSymbols(DecoderState& state, uint32_t count) {
+    BitReader reader = state.reader;  // a local copy keeps the buffer in registers
+    uint8_t* const window = state.window;
+    const uint32_t windowSize = state.windowSize, mask = state.windowMask;
+    const int64_t limit = SymbolLimit(state);
+    uint32_t r0 = state.r0, r1 = state.r1, r2 = state.r2;
+    uint32_t position = state.windowPosition;
+    const uint32_t end = position + count;
+    bool ok = true;
+
+    if (state.mainEmpty) ok = false;
+    while (ok && position < end) {
+        if (reader.Consumed() >= limit) {
+            ok = false;
+            break;
+        }
+        reader.Refill();
+        const uint32_t symbol = DecodeSymbol(reader, state.mainTable, MainRootBits);
+        if (symbol < LiteralCount) {
+            window[position] = uint8_t(symbol);
+            if (position < WindowMirror) window[windowSize + position] = uint8_t(symbol);
+            ++position;
+            continue;
+        }
+        uint32_t length = (symbol - LiteralCount) & (LengthHeaders - 1);
+        const uint32_t slot = (symbol - LiteralCount) >> 3;
+        if (length == PrimaryLengths) {
+            if (state.lengthEmpty) {
+                ok = false;
+                break;
+            }
+            length += DecodeSymbol(reader, state.lengthTable, LengthRootBits);
+        }
+        length += MinMatch;
+
+        uint32_t offset;
+        if (slot == 0) {
+            offset = r0;
+        } else if (slot < RepeatedOffsetSlots) {
+            offset = slot == 1 ? r1 : r2;
+            (slot == 1 ? r1 : r2) = r0;
+            r0 = offset;
+        } else {
+            const uint32_t footer = FooterBits(slot);
+            if (Aligned && footer >= AlignedLengthBits) {
+                if (state.alignedEmpty) {
+                    ok = false;
+                    break;
+                }
+                offset = reader.Take(footer - AlignedLengthBits) << AlignedLengthBits;
+                reader.Refill();  // the aligned symbol may lie past the 49 bits refilled above
+                offset += DecodeSymbol(reader, state.alignedTable, AlignedRootBits);
+            } else {
+                offset = reader.Take(footer);
+            }
+            offset += PositionBases.base[slot] - 2;
+            r2 = r1;
+            r1 = r0;
+            r0 = offset;
+        }
+
+        if (length > end - position) {
+            ok = false;  // the match runs past the block or the frame
+            break;
+        }
+        const uint32_t source = (position - offset) & mask;
+        if (position >= WindowMirror) {
+            CopyMatch(window + position, window + source, length, offset);
+        } else {
+            // Near the window's start: byte by byte, each byte also into the mirror, so that a
+            // source that has just been written (or that runs into the mirror) reads it.
+            for (uint32_t i = 0; i < length; ++i) {
+                const uint8_t byte = window[source + i];
+                window[position + i] = byte;
+                if (position + i < WindowMirror) window[windowSize + position + i] = byte;
+            }
+        }
+        position += length;
+    }
+    state.reader = reader;
+    state.r0 = r0;
+    state.r1 = r1;
+    state.r2 = r2;
+    state.windowPosition = position;
+    return ok;
+}
+
+// Copies `count` raw bytes of the uncompressed block in progress into the window.
+bool CopyUncompressed(DecoderState& state, uint32_t count) {
+    constexpr uint32_t InputOverhang = 4;
+    if (uint64_t(state.bytePosition) + count > uint64_t(state.inputSize) + InputOverhang) return false;
+    const uint32_t position = state.windowPosition;
+    std::memcpy(state.window + position, state.input + state.bytePosition, count);
+    if (position < WindowMirror) {
+        const uint32_t mirrored = count < WindowMirror - position ? count : WindowMirror - position;
+        std::memcpy(state.window + state.windowSize + position, state.input + state.bytePosition,
+                    mirrored);
+    }
+    state.bytePosition += count;
+    state.windowPosition += count;
+    return true;
+}
+
+}  // namespace
+
+void ResetDecoder(DecoderState& state) {
+    std::memset(state.mainLengths, 0, sizeof state.mainLengths);
+    std::memset(state.lengthLengths, 0, sizeof state.lengthLengths);
+    state.mainEmpty = state.lengthEmpty = true;
+    state.r0 = state.r1 = state.r2 = InitialRepeatedOffset;
+    state.windowPosition = 0;
+    state.headerDue = true;
+    state.blockType = BlockNone;
+    state.blockSize = state.blockLeft = 0;
+    state.e8HeaderDue = true;
+    state.e8Size = 0;
+    state.e8Position = 0;
+    state.frames = 0;
+    state.inputExhausted = false;
+    state.broken = false;
+}
+
+bool DecodeFrame(DecoderState& state, const uint8_t* input, uint32_t inputSize, uint8_t* output,
+                 uint32_t size) {
+    if (state.broken || inputSize > MaxInputSize || size == 0 || size > FrameSize) return false;
+    // A frame must end at or before the window's end (frames of FrameSize from position 0
+    // always do); one that would run past it is refused rather than wrapped.
+    if (size > state.windowSize - state.windowPosition) {
+        state.broken = true;
+        return false;
+    }
+    state.broken = true;  // until the frame is through
+
+    if (inputSize != 0) std::memcpy(state.input, input, inputSize);
+    std::memset(state.input + inputSize, 0, InputPadding);
+    state.inputSize = inputSize;
+    state.reader.data = state.input;
+    state.reader.loadEnd = inputSize + InputPadding - 1;
+    // An uncompressed block in progress continues with this input's first byte; otherwise bits
+    // start there.
+    state.bytePosition = 0;
+    if (state.blockType != BlockUncompressed) state.reader.Prime(0);
+
+    const uint32_t frameStart = state.windowPosition;
+    uint32_t wanted = size;
+    while (wanted > 0) {
+        if (state.headerDue && !ReadBlockHeader(state)) return false;
+        const uint32_t count = state.blockLeft < wanted ? state.blockLeft : wanted;
+        bool ok = true;
+        switch (state.blockType) {
+        case BlockVerbatim: ok = DecodeSymbols<false>(state, count); break;
+        case BlockAligned: ok = DecodeSymbols<true>(state, count); break;
+        default: ok = CopyUncompressed(state, count); break;
+        }
+        if (!ok) return false;
+        state.blockLeft -= count;
+        wanted -= count;
+        if (state.blockLeft == 0) state.headerDue = true;
+    }
+
+    std::memcpy(output, state.window + frameStart, size);
+    if (state.windowPosition == state.windowSize) state.windowPosition = 0;
+    if (state.e8Size != 0 && state.frames < E8TranslatedFrames) {
+        E8Decode(output, size, state.e8Position, state.e8Size);
+        state.e8Position += size;
+    }
+    ++state.frames;
+    state.broken = false;
+    return true;
+}
+
+}  // namespace lzx
+}  // namespace cab
