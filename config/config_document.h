@@ -29,6 +29,8 @@ using SectionHandler = std::function<SectionResult(const MarkupEvent& start)>;
 class ConfigDocument {
 public:
     virtual ~ConfigDocument() = default;
+    ConfigDocument(ConfigDocument&&) = default;
+    ConfigDocument& operator=(ConfigDocument&&) = default;
 
     // The report of the error that ended the failed load.
     const std::string& ErrorText() const { return errorText_; }

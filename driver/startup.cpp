@@ -9,7 +9,9 @@
 #include "driver/installer_state.h"
 #include "driver/messages.h"
 #include "driver/payload_chain.h"
+#include "driver/wizard.h"
 #include "driver/workspace.h"
+#include "install/shell_folders.h"
 
 namespace {
 
@@ -57,11 +59,9 @@ int ReadPayload(InstallerState& state) {
 
 int RunInstaller() {
     InstallerState& state = Installer();
+    LoadShellFolders();
     int exitCode = ReadPayload(state);
     if (exitCode >= 0) return exitCode;
 
-    // The pages and the installation follow here; until they exist the run ends after the
-    // payload was read.
-    RemoveTree(state.Workspace);
-    return state.ExitCode;
+    return RunWizard();
 }

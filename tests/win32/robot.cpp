@@ -140,7 +140,8 @@ void AnswerBox(HWND box, int buttonId) {
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), 0);
 }
 
-bool AnswerBoxesUntilExit(RobotProcess& process, DWORD timeoutMs, std::vector<SeenBox>& boxes, DWORD& exitCode) {
+bool AnswerBoxesUntilExit(RobotProcess& process, DWORD timeoutMs, std::vector<SeenBox>& boxes, DWORD& exitCode,
+                          int buttonId) {
     DWORD start = GetTickCount();
     while (GetTickCount() - start < timeoutMs) {
         if (WaitForSingleObject(process.process, 50) == WAIT_OBJECT_0) return WaitForExit(process, 0, exitCode);
@@ -148,7 +149,7 @@ bool AnswerBoxesUntilExit(RobotProcess& process, DWORD timeoutMs, std::vector<Se
         if (!box) continue;
         Sleep(50);  // let the box finish setting up its texts
         boxes.push_back({WindowText(box), MessageBoxText(box)});
-        AnswerBox(box, IDOK);
+        AnswerBox(box, buttonId);
         // Wait for this box to go, so that its handle is not taken for the next one.
         while (IsWindow(box) && GetTickCount() - start < timeoutMs) Sleep(20);
     }

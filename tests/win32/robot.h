@@ -45,6 +45,7 @@ struct SeenBox {
     std::string text;
 };
 
-// Answers every message box of the process with IDOK until it ends; returns the boxes seen in
+// Answers every dialog box of the process with buttonId until it ends; returns the boxes seen in
 // order and the exit code. False when the process does not end in time.
-bool AnswerBoxesUntilExit(RobotProcess& process, DWORD timeoutMs, std::vector<SeenBox>& boxes, DWORD& exitCode);
+bool AnswerBoxesUntilExit(RobotProcess& process, DWORD timeoutMs, std::vector<SeenBox>& boxes, DWORD& exitCode,
+                          int buttonId = IDOK);

@@ -61,13 +61,14 @@ protected:
     }
 
     // Writes the installer and runs it with TMP set to tmp_ (or tmpValue), answering its boxes.
-    DWORD RunInstaller(const std::string& bytes, std::vector<SeenBox>& boxes, const std::string& tmpValue = "") {
+    DWORD RunInstaller(const std::string& bytes, std::vector<SeenBox>& boxes, const std::string& tmpValue = "",
+                       int answer = IDOK) {
         std::string exe = root_ + "\\setup.exe";
         WriteBytes(exe, bytes);
         RobotProcess process;
         EXPECT_TRUE(StartProgram(exe, {"TMP=" + (tmpValue.empty() ? tmp_ : tmpValue)}, process));
         DWORD exitCode = 0;
-        EXPECT_TRUE(AnswerBoxesUntilExit(process, 30000, boxes, exitCode));
+        EXPECT_TRUE(AnswerBoxesUntilExit(process, 30000, boxes, exitCode, answer));
         return exitCode;
     }
 
@@ -78,12 +79,19 @@ protected:
     std::string root_, tmp_;
 };
 
-TEST_F(StubStartup, ReadsAGoodPayloadAndRemovesTheWorkspace) {
+// A payload that reads well but whose cabinet is no cabinet: the cfg\ files cannot be unpacked,
+// which is fatal before props.xml is loaded (empty titles), and the run is abandoned.
+TEST_F(StubStartup, CabinetThatIsNoCabinetAbandonsTheRun) {
     std::vector<SeenBox> boxes;
     DWORD code = RunInstaller(StubImage() + Record(CabinetRecord, "MSCF not really") +
-                              Record(DefinesRecord, "<Defines/>"), boxes);
-    EXPECT_EQ(code, 0u);
-    EXPECT_TRUE(boxes.empty());
+                              Record(DefinesRecord, "<Defines/>"), boxes, "", IDCANCEL);
+    EXPECT_EQ(code, 10u);
+    // The Prepare page may be caught by the robot too before the worker has failed.
+    if (!boxes.empty() && boxes[0].title == "Preparing Installer ...") boxes.erase(boxes.begin());
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].text, "Failed to decompress setup files!");
+    EXPECT_EQ(boxes[0].title, "");
+    EXPECT_EQ(boxes[1].title, "");  // the AbortPage, its texts not yet defined
     EXPECT_TRUE(IsEmptyFolder(tmp_));
 }
 

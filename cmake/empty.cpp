@@ -1,0 +1,1 @@
+// Keeps a library whose sources are all optional from being empty.
