@@ -1,0 +1,312 @@
+// The whole installer, clicked through under Wine: every path of the wizard on the real
+// setup.exe, with the exit code, the Workspace removed, and what ended up on the machine.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <shlwapi.h>
+
+#include "config/paths.h"
+#include "driver/workspace.h"
+#include "tests/common/test_files.h"
+#include "tests/e2e/wizard_robot.h"
+
+namespace {
+
+namespace c = captions;
+
+// Control ids of the pages.
+constexpr int InstallFolderBox = 1006;
+constexpr int GroupBox = 1008;
+constexpr int WelcomeFolderLine = 1020;
+constexpr int WelcomeGroupLine = 1021;
+constexpr int LaunchCheck = 1022;
+
+constexpr DWORD Abandoned = 10;
+
+std::string Registry(const char* key, const char* name) {
+    char value[512] = {};
+    DWORD size = sizeof value;
+    if (RegGetValueA(HKEY_CURRENT_USER, key, name, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS) return "<missing>";
+    return value;
+}
+
+class Wizard : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = TestFilePath("e2e");
+        games_ = folder_ + "\\Games\\Zel\\";
+    }
+    void TearDown() override {
+        SHDeleteKeyA(HKEY_CURRENT_USER, RegistryKey().c_str());
+        SHDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Zel Test");
+        run_.reset();
+        if (!HasFailure()) RemoveTree(folder_);
+    }
+
+    std::string RegistryKey() const { return "Software\\ZelE2E\\" + FileNamePart(folder_); }
+
+    InstallerRun& Build(const TestPackage& package) {
+        run_.reset(new InstallerRun(folder_, package));
+        EXPECT_TRUE(run_->Built()) << run_->Error();
+        return *run_;
+    }
+
+    // Agree, wait for the install, and finish on the Launch page with the box ticked or not.
+    void FinishFromLicense(InstallerRun& run, bool launch) {
+        ASSERT_TRUE(run.Press(c::License, "I Agree"));
+        HWND page = run.Wait(c::Launch, 60000);
+        ASSERT_TRUE(page != nullptr);
+        if (!launch) SendDlgItemMessageA(page, LaunchCheck, BM_SETCHECK, BST_UNCHECKED, 0);
+        ASSERT_TRUE(run.Press(c::Launch, "Done"));
+    }
+
+    void ExpectInstalled() {
+        EXPECT_EQ(ReadTestFile(games_ + "data\\level.dat"), std::string(70000, 'L'));
+        EXPECT_TRUE(FileExists(games_ + "game.exe"));
+        EXPECT_EQ(Registry(RegistryKey().c_str(), "Path"), games_);
+        EXPECT_TRUE(FileExists(folder_ + "\\Menu\\Zel Group\\Play.lnk"));
+        std::string log = ReadTestFile(games_ + "install.log");
+        EXPECT_EQ(log.rfind("<InstallLog>\r\n\t<InstallName>Zel Test</InstallName>\r\n", 0), 0u) << log;
+        EXPECT_NE(log.find("\t<File>" + games_ + "data\\level.dat</File>\r\n"), std::string::npos) << log;
+        EXPECT_NE(log.find("\t<File>" + folder_ + "\\Menu\\Zel Group\\Play.lnk</File>\r\n"), std::string::npos) << log;
+        EXPECT_EQ(log.substr(log.size() - 15), "</InstallLog>\r\n");
+        EXPECT_TRUE(FileExists(games_ + "install_props.xml"));
+    }
+
+    std::string folder_, games_;
+    std::unique_ptr<InstallerRun> run_;
+};
+
+TEST_F(Wizard, NextGoesStraightToLicenseAndInstalls) {
+    InstallerRun& run = Build(TestPackage());
+    ASSERT_TRUE(run.Start({"DEMO_GAME_EXIT=1"}));
+    HWND welcome = run.Wait(c::Welcome);
+    ASSERT_TRUE(welcome != nullptr);
+    EXPECT_EQ(run.Text(welcome, WelcomeFolderLine), games_);
+    EXPECT_EQ(run.Text(welcome, WelcomeGroupLine), "Zel Group");
+    ASSERT_TRUE(run.Press(c::Welcome, "Next"));
+    FinishFromLicense(run, true);
+    EXPECT_EQ(run.ExitCode(), 0u);
+    EXPECT_TRUE(run.WorkspaceGone());
+    ExpectInstalled();
+    for (int i = 0; i < 100 && !FileExists(games_ + "started.txt"); ++i) Sleep(100);
+    EXPECT_TRUE(FileExists(games_ + "started.txt"));  // the game was launched
+}
+
+TEST_F(Wizard, ChangeSettingsBackThenATypedFolder) {
+    InstallerRun& run = Build(TestPackage());
+    ASSERT_TRUE(run.Start());
+    ASSERT_TRUE(run.Press(c::Welcome, "Change Settings"));
+    HWND options = run.Wait(c::Options);
+    ASSERT_TRUE(options != nullptr);
+    EXPECT_EQ(run.Text(options, InstallFolderBox), games_);
+    run.SetText(options, InstallFolderBox, folder_ + "\\Elsewhere");
+    ASSERT_TRUE(run.Press(c::Options, "Back"));
+    HWND welcome = run.Wait(c::Welcome);
+    ASSERT_TRUE(welcome != nullptr);
+    EXPECT_EQ(run.Text(welcome, WelcomeFolderLine), games_);  // Back stores nothing
+    ASSERT_TRUE(run.Press(c::Welcome, "Change Settings"));
+    options = run.Wait(c::Options);
+    ASSERT_TRUE(options != nullptr);
+    Sleep(100);
+    run.SetText(options, InstallFolderBox, folder_ + "\\Typed\\");  // the trailing separator is dropped
+    run.SetText(options, GroupBox, "Typed Group");
+    ASSERT_TRUE(run.Press(c::Options, "Next"));
+    FinishFromLicense(run, false);
+    EXPECT_EQ(run.ExitCode(), 0u);
+    EXPECT_TRUE(run.WorkspaceGone());
+    EXPECT_TRUE(FileExists(folder_ + "\\Typed\\data\\level.dat"));
+    EXPECT_TRUE(FileExists(folder_ + "\\Menu\\Typed Group\\Play.lnk"));
+    EXPECT_FALSE(FileExists(folder_ + "\\Typed\\started.txt"));  // not launched
+}
+
+// Cancel is asked about on every page; No keeps the page, Yes abandons the run.
+TEST_F(Wizard, CancelOnEachPageAnsweredNoThenYes) {
+    const struct {
+        const char* page;
+        std::vector<const char*> before;  // buttons pressed on the way, page by page
+        const char* cancel;
+    } cases[] = {
+        {c::Welcome, {}, "Cancel"},
+        {c::Options, {"Change Settings"}, "Cancel"},
+        {c::License, {"Next"}, "I Disagree"},
+    };
+    for (const auto& cancelCase : cases) {
+        InstallerRun& run = Build(TestPackage());
+        ASSERT_TRUE(run.Start());
+        if (!cancelCase.before.empty()) ASSERT_TRUE(run.Press(c::Welcome, cancelCase.before[0]));
+        ASSERT_TRUE(run.Press(cancelCase.page, cancelCase.cancel));
+        EXPECT_EQ(run.Answer(c::CancelQuestion, IDNO), "Really cancel?");
+        ASSERT_TRUE(run.Press(cancelCase.page, cancelCase.cancel)) << "the page stays after No";
+        run.Answer(c::CancelQuestion, IDYES);
+        ASSERT_TRUE(run.Press(c::Abort, "Exit"));
+        EXPECT_EQ(run.ExitCode(), Abandoned) << cancelCase.page;
+        EXPECT_TRUE(run.WorkspaceGone()) << cancelCase.page;
+        EXPECT_FALSE(FileExists(games_)) << cancelCase.page;
+    }
+}
+
+TEST_F(Wizard, InvalidDriveReturnsToOptions) {
+    TestPackage package;
+    package.definesXml =
+        "<Defines><Define><Name>InstallPath</Name><Value>Q:\\Zel</Value></Define>"
+        "<Define><Name>InstallGroup</Name><Value>Zel Group</Value></Define></Defines>";
+    InstallerRun& run = Build(package);
+    ASSERT_TRUE(run.Start());
+    ASSERT_TRUE(run.Press(c::Welcome, "Next"));  // also from Welcome, the gate sends to Options
+    EXPECT_EQ(run.Answer("Invalid Drive!", IDOK), "The drive specified is not valid.  Please select a different path.");
+    HWND options = run.Wait(c::Options);
+    ASSERT_TRUE(options != nullptr);
+    Sleep(100);
+    run.SetText(options, InstallFolderBox, "R:\\Zel");
+    ASSERT_TRUE(run.Press(c::Options, "Next"));
+    EXPECT_EQ(run.Answer("Invalid Drive!", IDOK), "The drive specified is not valid.  Please select a different path.");
+    options = run.Wait(c::Options);
+    ASSERT_TRUE(options != nullptr);
+    Sleep(100);
+    run.SetText(options, InstallFolderBox, games_);
+    ASSERT_TRUE(run.Press(c::Options, "Next"));
+    FinishFromLicense(run, false);
+    EXPECT_EQ(run.ExitCode(), 0u);
+    EXPECT_TRUE(FileExists(games_ + "data\\level.dat"));
+}
+
+TEST_F(Wizard, BrokenPropertiesShowOneBoxAndNoAbortPage) {
+    TestPackage package;
+    package.extraCfg["props.xml"] = "<Properties>\n<String id=\"X\">a</Strin>\n</Properties>";
+    InstallerRun& run = Build(package);
+    ASSERT_TRUE(run.Start());
+    std::string text = run.Answer("Fatal Error!", IDOK);
+    EXPECT_EQ(text.rfind("Properties file error: 'End 'Strin' Doesn't Match Start 'String' on Line 2 in File '", 0), 0u) << text;
+    EXPECT_EQ(run.ExitCode(), Abandoned);
+    EXPECT_TRUE(run.WorkspaceGone());
+}
+
+TEST_F(Wizard, BrokenInstallOrDefinesShowTheirErrorThenTheAbortPage) {
+    const struct {
+        const char* file;
+        const char* contents;
+        const char* message;
+    } cases[] = {
+        {"install.xml", "<InstallConfig>\n<Runexe>x</Runexe></InstallConfig>", "Invalid Section 'Runexe' on Line 2 in File '"},
+        {"defines.xml", "<Defines><Define>text</Define></Defines>", "Element Not Expected 'text' on Line 1 in File '"},
+    };
+    for (const auto& brokenCase : cases) {
+        TestPackage package;
+        package.extraCfg[brokenCase.file] = brokenCase.contents;
+        InstallerRun& run = Build(package);
+        ASSERT_TRUE(run.Start());
+        std::string text = run.Answer(c::Fatal, IDOK);
+        EXPECT_EQ(text.rfind(brokenCase.message, 0), 0u) << text;
+        EXPECT_NE(text.find(brokenCase.file), std::string::npos) << text;
+        ASSERT_TRUE(run.Press(c::Abort, "Exit"));
+        EXPECT_EQ(run.ExitCode(), Abandoned) << brokenCase.file;
+        EXPECT_TRUE(run.WorkspaceGone()) << brokenCase.file;
+    }
+}
+
+TEST_F(Wizard, AttachedDefinesOverrideAndFail) {
+    TestPackage package;
+    package.props["WELCOME_DIALOG_LINE1"] = "From props";
+    package.attachedDefines = {
+        "<Defines><Define><Name>InstallGroup</Name><Value>First Attached</Value></Define></Defines>",
+        "<Defines><Define><Name>InstallGroup</Name><Value>Last Attached</Value></Define>"
+        "<Define><Name>WELCOME_DIALOG_LINE1</Name><Value>From attached</Value></Define></Defines>",
+    };
+    {
+        InstallerRun& run = Build(package);
+        ASSERT_TRUE(run.Start());
+        HWND welcome = run.Wait(c::Welcome);
+        ASSERT_TRUE(welcome != nullptr);
+        Sleep(100);
+        EXPECT_EQ(run.Text(welcome, WelcomeGroupLine), "Last Attached");
+        EXPECT_EQ(run.Text(welcome, 1019), "From attached");
+        ASSERT_TRUE(run.Press(c::Welcome, "Cancel"));
+        run.Answer(c::CancelQuestion, IDYES);
+        ASSERT_TRUE(run.Press(c::Abort, "Exit"));
+        EXPECT_EQ(run.ExitCode(), Abandoned);
+    }
+    package.attachedDefines = {"<Defines>\n<Define>\n</Defines>"};
+    InstallerRun& run = Build(package);
+    ASSERT_TRUE(run.Start());
+    EXPECT_EQ(run.Answer(c::Fatal, IDOK), "Attached Defines: End 'Defines' Doesn't Match Start 'Define' on Line 3");
+    ASSERT_TRUE(run.Press(c::Abort, "Exit"));
+    EXPECT_EQ(run.ExitCode(), Abandoned);
+    EXPECT_TRUE(run.WorkspaceGone());
+}
+
+TEST_F(Wizard, EmptyRunExeEndsWithoutLaunchPage) {
+    TestPackage package;
+    package.installXml = "<InstallConfig><InstallLog>%InstallPath%install.log</InstallLog></InstallConfig>";
+    InstallerRun& run = Build(package);
+    ASSERT_TRUE(run.Start());
+    ASSERT_TRUE(run.Press(c::Welcome, "Next"));
+    ASSERT_TRUE(run.Press(c::License, "I Agree"));
+    EXPECT_EQ(run.ExitCode(), 0u);
+    EXPECT_TRUE(run.WorkspaceGone());
+    EXPECT_EQ(ReadTestFile(games_ + "install.log").substr(0, 14), "<InstallLog>\r\n");
+}
+
+TEST_F(Wizard, FailingPreExecAbandonsTheRun) {
+    TestPackage package;
+    package.installXml =
+        "<InstallConfig><InstallLog>%InstallPath%install.log</InstallLog>"
+        "<PreExec><Exe>%Root%\\missing.exe</Exe></PreExec>"
+        "<UninstallDeltree>%InstallPath%</UninstallDeltree><RunExe>x</RunExe></InstallConfig>";
+    InstallerRun& run = Build(package);
+    ASSERT_TRUE(run.Start());
+    ASSERT_TRUE(run.Press(c::Welcome, "Next"));
+    ASSERT_TRUE(run.Press(c::License, "I Agree"));
+    EXPECT_EQ(run.Answer(c::Fatal, IDOK), "Failed to execute '" + folder_ + "\\missing.exe'");
+    ASSERT_TRUE(run.Press(c::Abort, "Exit"));
+    EXPECT_EQ(run.ExitCode(), Abandoned);
+    EXPECT_TRUE(run.WorkspaceGone());
+    EXPECT_EQ(ReadTestFile(games_ + "install.log"),
+              "<InstallLog>\r\n\t<InstallName>Zel Test</InstallName>\r\n\t<UninstallDeltree>" + games_ +
+                  "</UninstallDeltree>\r\n</InstallLog>\r\n");
+}
+
+TEST_F(Wizard, ExtractionFailingOnceSucceedsOnRetry) {
+    InstallerRun& run = Build(TestPackage());
+    CreateDirectoryA((folder_ + "\\Games").c_str(), nullptr);
+    CreateDirectoryA(games_.c_str(), nullptr);
+    HANDLE lock = CreateFileA((games_ + "game.exe").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    ASSERT_TRUE(run.Start());
+    ASSERT_TRUE(run.Press(c::Welcome, "Next"));
+    ASSERT_TRUE(run.Press(c::License, "I Agree"));
+    HWND box = run.Wait(c::FilesInUse);
+    ASSERT_TRUE(box != nullptr);
+    CloseHandle(lock);
+    EXPECT_EQ(run.Answer(c::FilesInUse, IDOK), "Close Zel and press OK.");
+    HWND launch = run.Wait(c::Launch, 60000);
+    ASSERT_TRUE(launch != nullptr);
+    SendDlgItemMessageA(launch, LaunchCheck, BM_SETCHECK, BST_UNCHECKED, 0);
+    ASSERT_TRUE(run.Press(c::Launch, "Done"));
+    EXPECT_EQ(run.ExitCode(), 0u);
+    ExpectInstalled();
+}
+
+// Cancel while a long PreExec command runs: the page stays until the worker has finished,
+// then the AbortPage; the log is closed with its last line.
+TEST_F(Wizard, CancelDuringInstallWaitsForTheWorker) {
+    TestPackage package;
+    package.files["sleeper.exe"] = ReadTestFile(TestBinFolder() + "sleeper.exe");
+    package.installXml =
+        "<InstallConfig><InstallLog>%Root%\\log\\install.log</InstallLog>"
+        "<PreExec><Exe>" + TestBinFolder() + "sleeper.exe</Exe><Params>60000</Params></PreExec>"
+        "<RunExe>x</RunExe></InstallConfig>";
+    InstallerRun& run = Build(package);
+    ASSERT_TRUE(run.Start());
+    ASSERT_TRUE(run.Press(c::Welcome, "Next"));
+    ASSERT_TRUE(run.Press(c::License, "I Agree"));
+    ASSERT_TRUE(run.Press(c::Install, "Cancel"));
+    run.Answer(c::CancelQuestion, IDYES);
+    ASSERT_TRUE(run.Press(c::Abort, "Exit"));
+    EXPECT_EQ(run.ExitCode(), Abandoned);
+    EXPECT_TRUE(run.WorkspaceGone());
+    std::string log = ReadTestFile(folder_ + "\\log\\install.log");
+    EXPECT_EQ(log.substr(log.size() - 15), "</InstallLog>\r\n") << log;
+    EXPECT_FALSE(FileExists(games_ + "data\\level.dat"));
+}
+
+}  // namespace
