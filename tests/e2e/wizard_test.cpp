@@ -5,7 +5,9 @@
 #include <shlwapi.h>
 
 #include "config/paths.h"
+#include "driver/cabinet_extractor.h"
 #include "driver/workspace.h"
+#include "tools/mksetup/installer_image.h"
 #include "tests/common/test_files.h"
 #include "tests/e2e/wizard_robot.h"
 
@@ -307,6 +309,123 @@ TEST_F(Wizard, CancelDuringInstallWaitsForTheWorker) {
     std::string log = ReadTestFile(folder_ + "\\log\\install.log");
     EXPECT_EQ(log.substr(log.size() - 15), "</InstallLog>\r\n") << log;
     EXPECT_FALSE(FileExists(games_ + "data\\level.dat"));
+}
+
+}  // namespace
+
+namespace {
+
+// Environment the special cases below run in; ./run test provides it (see ./run).
+std::string Setting(const char* name) {
+    char value[512];
+    DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
+    return length > 0 && length < sizeof value ? std::string(value, length) : std::string();
+}
+
+// Space the Prepare step counts for a package: every cabinet entry, rounded.
+int64_t SpaceNeededFor(const std::string& packageFolder) {
+    std::vector<cabwriter::CabinetEntry> entries;
+    std::string error;
+    EXPECT_TRUE(PackageEntries(packageFolder, entries, error)) << error;
+    int64_t needed = 0;
+    for (const auto& entry : entries) needed += RoundedEntrySpace(static_cast<uint32_t>(entry.size));
+    return needed;
+}
+
+uint64_t FreeBytes(const std::string& root) {
+    ULARGE_INTEGER available, total, free;
+    if (!GetDiskFreeSpaceExA(root.c_str(), &available, &total, &free)) return 0;
+    return available.QuadPart;
+}
+
+// The install drive is a small file system of its own: free space one page short of what the
+// cabinet needs sends the user back to Options; exactly what it needs lets the install go on.
+// (Free space on that file system comes in whole pages of 4096 bytes, so "short" is one page.)
+TEST_F(Wizard, TooLittleSpaceOnTheInstallDrive) {
+    std::string drive = Setting("ZEL_SMALL_DRIVE");
+    if (drive.empty()) GTEST_SKIP() << "no small drive (./run test maps one when it runs as root)";
+    std::string root = drive + "\\";
+    std::string target = root + FileNamePart(folder_) + "\\";
+    RemoveTree(target);
+    TestPackage package;
+    package.definesXml = "<Defines><Define><Name>InstallPath</Name><Value>" + target +
+                         "</Value></Define><Define><Name>InstallGroup</Name><Value>Zel Group</Value></Define></Defines>";
+    package.installXml = "<InstallConfig><InstallLog>%InstallPath%install.log</InstallLog></InstallConfig>";
+    package.files["data\\level.dat"] = std::string(40000, 'L');
+    package.withGame = false;
+    InstallerRun& run = Build(package);
+    int64_t needed = SpaceNeededFor(folder_ + "\\package");
+    std::string filler = root + "filler-" + FileNamePart(folder_);
+    DeleteFileA(filler.c_str());
+    int64_t free = static_cast<int64_t>(FreeBytes(root));
+    ASSERT_GE(free, needed + 8192) << "the small drive is too small for the test";
+
+    WriteBytes(filler, std::string(size_t(free - needed + 4096), 'f'));
+    ASSERT_EQ(static_cast<int64_t>(FreeBytes(root)), needed - 4096);
+    ASSERT_TRUE(run.Start());
+    ASSERT_TRUE(run.Press(c::Welcome, "Next"));
+    EXPECT_EQ(run.Answer("Insufficient Space!", IDOK),
+              "The drive specified does not have sufficient space.  Please select a different path.");
+    ASSERT_TRUE(run.Press(c::Options, "Cancel"));
+    run.Answer(c::CancelQuestion, IDYES);
+    ASSERT_TRUE(run.Press(c::Abort, "Exit"));
+    EXPECT_EQ(run.ExitCode(), Abandoned);
+
+    WriteBytes(filler, std::string(size_t(free - needed), 'f'));
+    ASSERT_EQ(static_cast<int64_t>(FreeBytes(root)), needed);
+    ASSERT_TRUE(run.Start());
+    ASSERT_TRUE(run.Press(c::Welcome, "Next"));
+    ASSERT_TRUE(run.Press(c::License, "I Agree"));
+    EXPECT_EQ(run.ExitCode(), 0u);
+    EXPECT_EQ(ReadTestFile(target + "data\\level.dat"), std::string(40000, 'L'));
+    DeleteFileA(filler.c_str());
+    RemoveTree(target);
+}
+
+// A machine whose DirectX is older than 3.0 (a prefix without the diagnostics provider and
+// without the system libraries the file checks read): the message, then exit code 2.
+TEST_F(Wizard, DirectXTooOld) {
+    if (Setting("ZEL_OLD_DIRECTX").empty()) GTEST_SKIP() << "runs only in the prefix prepared for it (./run test)";
+    InstallerRun& run = Build(TestPackage());
+    ASSERT_TRUE(run.Start());
+    EXPECT_EQ(run.Answer("Zel DirectX", IDCANCEL), "Zel needs DirectX 3.0.");
+    EXPECT_EQ(run.ExitCode(), 2u);
+    EXPECT_TRUE(run.WorkspaceGone());
+    EXPECT_FALSE(FileExists(games_));
+}
+
+BOOL CALLBACK CollectTitle(HWND window, LPARAM param) {
+    if (IsWindowVisible(window)) *reinterpret_cast<std::string*>(param) += "[" + WindowText(window) + "] ";
+    return TRUE;
+}
+
+// View Readme opens the Workspace's readme.txt with the shell and leaves the page open.
+TEST_F(Wizard, ViewReadmeOpensTheReadme) {
+    TestPackage package;
+    package.readme = "Zel readme text\n";
+    InstallerRun& run = Build(package);
+    ASSERT_TRUE(run.Start());
+    ASSERT_TRUE(run.Press(c::Welcome, "Next"));
+    ASSERT_TRUE(run.Press(c::License, "I Agree"));
+    ASSERT_TRUE(run.Press(c::Launch, "View Readme"));
+    // The shell's viewer for text files shows a window named after the file.
+    HWND viewer = nullptr;
+    for (int i = 0; i < 300 && !viewer; ++i) {
+        viewer = FindWindowA(nullptr, "readme.txt - Notepad");
+        if (!viewer) viewer = FindWindowA(nullptr, "readme - Notepad");
+        if (!viewer) Sleep(50);
+    }
+    if (!viewer) {
+        std::string titles;
+        EnumWindows(CollectTitle, reinterpret_cast<LPARAM>(&titles));
+        ADD_FAILURE() << "no viewer window for readme.txt; windows: " << titles;
+    }
+    if (viewer) PostMessageA(viewer, WM_CLOSE, 0, 0);
+    HWND launch = run.Wait(c::Launch);
+    ASSERT_TRUE(launch != nullptr);  // the page stays
+    SendDlgItemMessageA(launch, LaunchCheck, BM_SETCHECK, BST_UNCHECKED, 0);
+    ASSERT_TRUE(run.Press(c::Launch, "Done"));
+    EXPECT_EQ(run.ExitCode(), 0u);
 }
 
 }  // namespace
