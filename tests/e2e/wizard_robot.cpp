@@ -2,6 +2,7 @@
 #include "tests/e2e/wizard_robot.h"
 
 #include "config/paths.h"
+#include "driver/payload_chain.h"
 #include "driver/workspace.h"
 #include "tests/common/test_files.h"
 #include "tools/mksetup/installer_image.h"
@@ -135,7 +136,37 @@ InstallerRun::InstallerRun(const std::string& folder, const TestPackage& package
         inputs.definesFiles.push_back(path);
     }
     exe_ = folder_ + "\\setup.exe";
-    built_ = BuildInstaller(inputs, exe_, error_);
+    built_ = package.rawEntries.empty() ? BuildInstaller(inputs, exe_, error_)
+                                        : BuildWithRawEntries(inputs, package.rawEntries);
+}
+
+// The installer with extra cabinet entries: the package's entries and the raw ones in one
+// cabinet, behind the stub, laid out as the packer lays out an installer.
+bool InstallerRun::BuildWithRawEntries(const InstallerInputs& inputs,
+                                       const std::vector<std::pair<std::string, std::string>>& rawEntries) {
+    std::vector<cabwriter::CabinetEntry> entries;
+    if (!PackageEntries(inputs.packageFolder, entries, error_)) return false;
+    for (const auto& [name, contents] : rawEntries) {
+        cabwriter::CabinetEntry entry;
+        entry.name = name;
+        entry.contents = contents;
+        entry.size = contents.size();
+        entry.attribs = 0x20;
+        entries.push_back(entry);
+    }
+    cabwriter::CabinetOptions options;
+    std::string cabinetPath = folder_ + "\\raw.cab";
+    if (!cabwriter::WriteCabinetFile(entries, options, cabinetPath, error_)) return false;
+    auto record = [](const std::string& data, uint32_t type) {
+        std::string trailer(8, '\0');
+        for (int i = 0; i < 4; ++i) {
+            trailer[i] = static_cast<char>((data.size() >> (8 * i)) & 0xFF);
+            trailer[4 + i] = static_cast<char>((type >> (8 * i)) & 0xFF);
+        }
+        return data + trailer;
+    };
+    WriteBytes(exe_, record(ReadTestFile(inputs.stubPath), StubRecord) + record(ReadTestFile(cabinetPath), CabinetRecord));
+    return true;
 }
 
 InstallerRun::~InstallerRun() { Terminate(process_); }

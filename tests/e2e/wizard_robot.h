@@ -11,6 +11,8 @@
 
 #include "tests/win32/robot.h"
 
+struct InstallerInputs;
+
 // Page captions and button texts the test package gives the installer.
 namespace captions {
 constexpr const char* Prepare = "Preparing Installer ...";
@@ -35,6 +37,9 @@ struct TestPackage {
     std::map<std::string, std::string> files;   // name below files\ -> contents
     std::map<std::string, std::string> extraCfg;  // raw cfg\ files (e.g. a broken props.xml)
     std::vector<std::string> attachedDefines;   // texts of defines records
+    // Entries added to the cabinet under exactly these names, such as names that try to leave
+    // the install folder, which no package folder can hold.
+    std::vector<std::pair<std::string, std::string>> rawEntries;
     bool withGame = true;                       // files\game.exe is the demo game
 
     TestPackage();
@@ -66,8 +71,13 @@ public:
     // Waits for the installer to end; ~0u on timeout (it is then killed).
     DWORD ExitCode(DWORD timeoutMs = 60000);
     bool WorkspaceGone() const;
+    // Ends the installer at once, as a crash or a power cut would.
+    void Kill() { Terminate(process_); }
 
 private:
+    bool BuildWithRawEntries(const InstallerInputs& inputs,
+                             const std::vector<std::pair<std::string, std::string>>& rawEntries);
+
     std::string folder_, tmp_, exe_;
     bool built_ = false;
     std::string error_;
