@@ -8,18 +8,6 @@
 
 namespace {
 
-std::string Setting(const char* name) {
-    char value[512];
-    DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
-    return length > 0 && length < sizeof value ? std::string(value, length) : std::string();
-}
-
-uint64_t FreeBytes(const std::string& root) {
-    ULARGE_INTEGER available, total, free;
-    if (!GetDiskFreeSpaceExA(root.c_str(), &available, &total, &free)) return 0;
-    return available.QuadPart;
-}
-
 // Every line of the log ends with CR LF: the file ends with one and holds no lone line feed.
 void ExpectWholeLines(const std::string& log) {
     ASSERT_FALSE(log.empty());
@@ -70,10 +58,7 @@ TEST_F(Wizard, DiskFillsUpDuringTheInstall) {
     ASSERT_GT(free, 300000u);
     WriteBytes(filler, std::string(size_t(free - 200 * 1024), 'f'));  // leaves 200 KB
     ASSERT_TRUE(run.Press(c::License, "I Agree"));
-    EXPECT_EQ(run.Answer(c::FilesInUse, IDOK), "Close Zel and press OK.");
-    EXPECT_EQ(run.Answer(c::Fatal, IDOK), "Failed to decompress files!");
-    ASSERT_TRUE(run.Press(c::Abort, "Exit"));
-    EXPECT_EQ(run.ExitCode(), Abandoned);
+    ExpectExtractionFailsTwice(run);
     EXPECT_TRUE(run.WorkspaceGone());
     std::string log = ReadTestFile(target + "install.log");
     ExpectWholeLines(log);
@@ -93,10 +78,7 @@ TEST_F(Wizard, LockedTargetFileAbandonsTheRun) {
     ASSERT_TRUE(run.Start());
     ASSERT_TRUE(run.Press(c::Welcome, "Next"));
     ASSERT_TRUE(run.Press(c::License, "I Agree"));
-    EXPECT_EQ(run.Answer(c::FilesInUse, IDOK), "Close Zel and press OK.");
-    EXPECT_EQ(run.Answer(c::Fatal, IDOK), "Failed to decompress files!");
-    ASSERT_TRUE(run.Press(c::Abort, "Exit"));
-    EXPECT_EQ(run.ExitCode(), Abandoned);
+    ExpectExtractionFailsTwice(run);
     CloseHandle(lock);
     std::string log = ReadTestFile(games_ + "install.log");
     ExpectWholeLines(log);
@@ -151,10 +133,7 @@ TEST_F(Wizard, EntryNamesLeavingTheInstallFolderWriteNothingOutside) {
     ASSERT_TRUE(run.Start());
     ASSERT_TRUE(run.Press(c::Welcome, "Next"));
     ASSERT_TRUE(run.Press(c::License, "I Agree"));
-    EXPECT_EQ(run.Answer(c::FilesInUse, IDOK), "Close Zel and press OK.");
-    EXPECT_EQ(run.Answer(c::Fatal, IDOK), "Failed to decompress files!");
-    ASSERT_TRUE(run.Press(c::Abort, "Exit"));
-    EXPECT_EQ(run.ExitCode(), Abandoned);
+    ExpectExtractionFailsTwice(run);
     EXPECT_FALSE(FileExists(folder_ + "\\Games\\evil.txt"));
     EXPECT_FALSE(FileExists(folder_ + "\\evil.txt"));
     EXPECT_FALSE(FileExists(folder_ + "\\Games\\evil2.txt"));

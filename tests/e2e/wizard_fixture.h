@@ -33,6 +33,20 @@ std::string Registry(const char* key, const char* name) {
     return value;
 }
 
+// Settings the special cases run with; ./run test provides them (see ./run).
+std::string Setting(const char* name) {
+    char value[512];
+    DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
+    return length > 0 && length < sizeof value ? std::string(value, length) : std::string();
+}
+
+// Bytes available to the user on the drive of root ("S:\\").
+uint64_t FreeBytes(const std::string& root) {
+    ULARGE_INTEGER available, total, free;
+    if (!GetDiskFreeSpaceExA(root.c_str(), &available, &total, &free)) return 0;
+    return available.QuadPart;
+}
+
 class Wizard : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -61,6 +75,15 @@ protected:
         ASSERT_TRUE(page != nullptr);
         if (!launch) SendDlgItemMessageA(page, LaunchCheck, BM_SETCHECK, BST_UNCHECKED, 0);
         ASSERT_TRUE(run.Press(c::Launch, "Done"));
+    }
+
+    // The ending of an install whose extraction fails twice: the warning answered with OK, the
+    // retry failing too, the fatal box, the AbortPage, exit code 10.
+    void ExpectExtractionFailsTwice(InstallerRun& run) {
+        EXPECT_EQ(run.Answer(c::FilesInUse, IDOK), "Close Zel and press OK.");
+        EXPECT_EQ(run.Answer(c::Fatal, IDOK), "Failed to decompress files!");
+        ASSERT_TRUE(run.Press(c::Abort, "Exit"));
+        EXPECT_EQ(run.ExitCode(), Abandoned);
     }
 
     void ExpectInstalled() {

@@ -243,13 +243,6 @@ TEST_F(Wizard, CancelDuringInstallWaitsForTheWorker) {
 
 namespace {
 
-// Environment the special cases below run in; ./run test provides it (see ./run).
-std::string Setting(const char* name) {
-    char value[512];
-    DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
-    return length > 0 && length < sizeof value ? std::string(value, length) : std::string();
-}
-
 // Space the Prepare step counts for a package: every cabinet entry, rounded.
 int64_t SpaceNeededFor(const std::string& packageFolder) {
     std::vector<cabwriter::CabinetEntry> entries;
@@ -258,12 +251,6 @@ int64_t SpaceNeededFor(const std::string& packageFolder) {
     int64_t needed = 0;
     for (const auto& entry : entries) needed += RoundedEntrySpace(static_cast<uint32_t>(entry.size));
     return needed;
-}
-
-uint64_t FreeBytes(const std::string& root) {
-    ULARGE_INTEGER available, total, free;
-    if (!GetDiskFreeSpaceExA(root.c_str(), &available, &total, &free)) return 0;
-    return available.QuadPart;
 }
 
 // The install drive is a small file system of its own: free space one page short of what the
