@@ -1,5 +1,6 @@
 // The fixture of the end-to-end tests: a test folder, the installer run, and the checks of a
-// completed install.
+// completed install. One fixture for every test file of the program (gtest requires one class
+// per suite), so it lives outside any unnamed namespace.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,8 +14,6 @@
 #include "tests/common/test_files.h"
 #include "tests/e2e/wizard_robot.h"
 
-namespace {
-
 namespace c = captions;
 
 // Control ids of the pages.
@@ -26,7 +25,7 @@ constexpr int LaunchCheck = 1022;
 
 constexpr DWORD Abandoned = 10;
 
-std::string Registry(const char* key, const char* name) {
+inline std::string Registry(const char* key, const char* name) {
     char value[512] = {};
     DWORD size = sizeof value;
     if (RegGetValueA(HKEY_CURRENT_USER, key, name, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS) return "<missing>";
@@ -34,14 +33,14 @@ std::string Registry(const char* key, const char* name) {
 }
 
 // Settings the special cases run with; ./run test provides them (see ./run).
-std::string Setting(const char* name) {
+inline std::string Setting(const char* name) {
     char value[512];
     DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
     return length > 0 && length < sizeof value ? std::string(value, length) : std::string();
 }
 
 // Bytes available to the user on the drive of root ("S:\\").
-uint64_t FreeBytes(const std::string& root) {
+inline uint64_t FreeBytes(const std::string& root) {
     ULARGE_INTEGER available, total, free;
     if (!GetDiskFreeSpaceExA(root.c_str(), &available, &total, &free)) return 0;
     return available.QuadPart;
@@ -103,4 +102,3 @@ protected:
     std::unique_ptr<InstallerRun> run_;
 };
 
-}  // namespace
