@@ -36,28 +36,15 @@ if [ ! -f "$CAB" ]; then
     rm -rf "$BENCH/data"
 fi
 
-# Best of three runs: "wall cpu" in seconds, each the lowest of its kind (cpu = user + system,
-# over all of the program's threads). On a busy machine the cpu figure is the steadier one.
-measure() {
-    local best_wall= best_cpu= wall cpu line
-    for _ in 1 2 3; do
-        /usr/bin/time -o "$BENCH/time.txt" -f '%e %U %S' "$@" >/dev/null 2>&1 ||
-            { echo "bench: '$*' failed" >&2; exit 1; }
-        line=$(cat "$BENCH/time.txt")
-        wall=$(awk '{ print $1 }' <<<"$line")
-        cpu=$(awk '{ print $2 + $3 }' <<<"$line")
-        if [ -z "$best_wall" ] || awk -v a="$wall" -v b="$best_wall" 'BEGIN { exit !(a < b) }'; then best_wall=$wall; fi
-        if [ -z "$best_cpu" ] || awk -v a="$cpu" -v b="$best_cpu" 'BEGIN { exit !(a < b) }'; then best_cpu=$cpu; fi
-    done
-    echo "$best_wall $best_cpu"
-}
+# measure: best of three runs, "wall cpu" in seconds.
+source "$ROOT/bench/timing.sh"
 
 size=$(stat -c %s "$CAB")
 say "cabinet: $CAB ($(( size / 1048576 )) MB compressed); load average: $(cut -d' ' -f1-3 /proc/loadavg)"
 cat "$CAB" >/dev/null  # into the page cache, so every program reads it from memory
-read -r w_cabx c_cabx < <(measure "$CABX" test "$CAB")
-read -r w_7z c_7z < <(measure 7zz t -bso0 -bsp0 "$CAB")
-read -r w_ce c_ce < <(measure cabextract -q -t "$CAB")
+read -r w_cabx c_cabx < <(measure "$BENCH/time.txt" "$CABX" test "$CAB")
+read -r w_7z c_7z < <(measure "$BENCH/time.txt" 7zz t -bso0 -bsp0 "$CAB")
+read -r w_ce c_ce < <(measure "$BENCH/time.txt" cabextract -q -t "$CAB")
 
 printf '%-16s %9s %9s\n' "" "wall (s)" "cpu (s)"
 printf '%-16s %9s %9s\n' "cabx test" "$w_cabx" "$c_cabx" "7zz t" "$w_7z" "$c_7z" "cabextract -t" "$w_ce" "$c_ce"

@@ -18,11 +18,13 @@ namespace cab {
 namespace lzx {
 namespace {
 
-inline void Copy8(uint8_t* to, const uint8_t* from) {
-    uint64_t v;
-    std::memcpy(&v, from, 8);
-    std::memcpy(to, &v, 8);
+template <typename Word>
+inline void CopyWord(uint8_t* to, const uint8_t* from) {
+    Word v;
+    std::memcpy(&v, from, sizeof v);
+    std::memcpy(to, &v, sizeof v);
 }
+inline void Copy8(uint8_t* to, const uint8_t* from) { CopyWord<uint64_t>(to, from); }
 
 // Copies a match of `length` bytes to `to` (at least WindowMirror bytes into the window)
 // from `from`, `offset` bytes back in the stream. A source behind the destination may overlap
@@ -34,15 +36,19 @@ inline void CopyMatch(uint8_t* to, const uint8_t* from, uint32_t length, uint32_
         return;
     }
     if (offset >= 8) {
-        // Each 8-byte step reads bytes at least 8 behind what it writes: final already.
-        uint32_t i = 0;
-        for (; i + 8 <= length; i += 8) Copy8(to + i, from + i);
-        if (i < length) {
-            if (length >= 8) {
-                Copy8(to + length - 8, from + length - 8);
-            } else {
-                for (; i < length; ++i) to[i] = from[i];
-            }
+        // Each 8-byte step reads bytes at least 8 behind what it writes: final already. The
+        // last step may overlap the one before it; it writes the same bytes again. Shorter
+        // matches are two overlapping words, of source bytes that lie wholly before `to`.
+        if (length >= 8) {
+            uint32_t i = 0;
+            for (; i + 8 <= length; i += 8) Copy8(to + i, from + i);
+            if (i < length) Copy8(to + length - 8, from + length - 8);
+        } else if (length >= 4) {
+            CopyWord<uint32_t>(to, from);
+            CopyWord<uint32_t>(to + length - 4, from + length - 4);
+        } else {
+            CopyWord<uint16_t>(to, from);
+            CopyWord<uint16_t>(to + length - 2, from + length - 2);
         }
         return;
     }

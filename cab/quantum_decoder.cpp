@@ -15,8 +15,9 @@
 // value and the renormalisation ends after a bounded number of shifts, whatever the input holds.
 //
 // Speed: no division by the range (the symbol search compares products), the two divisions by
-// the model total are multiplications by a tabled reciprocal, the renormalisation shifts in at
-// most two batches, and the frame loop keeps the window position in a local.
+// the model total are multiplications by a tabled reciprocal, the renormalisation shifts in two
+// batches without a branch, the coder's state stays in registers (everything that touches it
+// is inlined into the frame loop) and the frame loop keeps the window position in a local.
 #include "cab/quantum_decoder.h"
 
 #include <cstring>
@@ -39,12 +40,26 @@ struct Frame {
     uint32_t code;
 };
 
-void Refill(Frame& f) {
+// The next eight input bytes as one big-endian word.
+inline uint64_t LoadBigEndian64(const uint8_t* p) {
+    uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    word = __builtin_bswap64(word);
+#elif !defined(__BYTE_ORDER__) || __BYTE_ORDER__ != __ORDER_BIG_ENDIAN__
+#error "unknown byte order"
+#endif
+    return word;
+}
+
+// Every function that touches the Frame is inlined into DecodeFrame, so that the coder's
+// registers and the bit buffer live in machine registers rather than in memory.
+#define QUANTUM_INLINE __attribute__((always_inline)) inline
+
+QUANTUM_INLINE void Refill(Frame& f) {
     if (f.end - f.next >= 8) {
         // Eight bytes in one load; as many whole bytes as fit below the bits in hand are kept.
-        uint64_t word = 0;
-        for (int k = 0; k < 8; ++k) word = (word << 8) | f.next[k];
-        f.bits |= word >> f.count;
+        f.bits |= LoadBigEndian64(f.next) >> f.count;
         f.next += (63 - f.count) >> 3;
         f.count |= 56;
         return;
@@ -97,11 +112,12 @@ inline uint32_t Quotient(uint32_t x, uint64_t reciprocal) {
     return static_cast<uint32_t>((x * reciprocal) >> ReciprocalShift);
 }
 
-// Shifts n (1 to 31) stream bits into the code register; L shifts in zeros, H ones.
+// Shifts n (0 to 16) stream bits into the code register; L shifts in zeros, H ones. No branch:
+// (bits >> 1) >> (63 - n) is the top n bits of `bits`, and 0 for n = 0.
 inline void Shift(Frame& f, unsigned n) {
     f.low = (f.low << n) & 0xFFFF;
     f.high = ((f.high << n) | ((1u << n) - 1)) & 0xFFFF;
-    f.code = ((f.code << n) | static_cast<uint32_t>(f.bits >> (64 - n))) & 0xFFFF;
+    f.code = ((f.code << n) | static_cast<uint32_t>((f.bits >> 1) >> (63 - n))) & 0xFFFF;
     f.bits <<= n;
     f.count -= static_cast<int>(n);
 }
@@ -109,24 +125,22 @@ inline void Shift(Frame& f, unsigned n) {
 // The format's renormalisation loop, one shift at a time:
 //     while the top bits of L and H are equal, or differ with L = 01... and H = 10...
 //     (underflow: flip bit 14 of L, H and C first), shift L, H and C left by one.
-// Done here in at most two batches. The equal top bits are the leading zeros of L ^ H. An
-// underflow shift keeps the top bits different and moves the next bit pair up to bit 14, so the
-// underflow shifts that follow are the run of bit positions from 14 down where L has a 1 and H a
-// 0; their flips touch exactly those positions, so one XOR does them all before the shift.
+// Done here in two batches, either of which may be empty. The equal top bits are the leading
+// zeros of L ^ H. An underflow shift keeps the top bits different and moves the next bit pair
+// up to bit 14, so the underflow shifts that follow are the run of bit positions from 14 down
+// where L has a 1 and H a 0; their flips touch exactly those positions, so one XOR does them
+// all before the shift.
 inline void Renormalise(Frame& f) {
-    const uint32_t equal = static_cast<uint32_t>(__builtin_clz(((f.low ^ f.high) << 16) | 0x8000)) ;
-    if (equal != 0) Shift(f, equal);
-    const uint32_t underflow = static_cast<uint32_t>(__builtin_clz(~((f.low & ~f.high) << 17) | 1));
-    if (underflow != 0) {
-        const uint32_t flips = ((1u << underflow) - 1) << (15 - underflow);
-        f.low ^= flips;
-        f.high ^= flips;
-        f.code ^= flips;
-        Shift(f, underflow);
-    }
+    Shift(f, static_cast<unsigned>(__builtin_clz(((f.low ^ f.high) << 16) | 0x8000)));
+    const unsigned underflow = static_cast<unsigned>(__builtin_clz(~((f.low & ~f.high) << 17) | 1));
+    const uint32_t flips = ((1u << underflow) - 1) << (15 - underflow);
+    f.low ^= flips;
+    f.high ^= flips;
+    f.code ^= flips;
+    Shift(f, underflow);
 }
 
-unsigned DecodeSymbol(Frame& f, Model& m) {
+QUANTUM_INLINE unsigned DecodeSymbol(Frame& f, Model& m) {
     EnsureBits(f);
     const uint32_t range = f.high - f.low + 1;
     const uint32_t total = m.cumFreq[0];

@@ -86,6 +86,9 @@ std::vector<Case> Cases() {
     return cases;
 }
 
+// Names in test listings instead of the parameter's bytes.
+void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
+
 class QuantumCabinet : public ::testing::TestWithParam<Case> {
 protected:
     void SetUp() override {

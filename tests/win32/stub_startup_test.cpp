@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "driver/payload_chain.h"
@@ -86,8 +87,10 @@ TEST_F(StubStartup, CabinetThatIsNoCabinetAbandonsTheRun) {
     DWORD code = RunInstaller(StubImage() + Record(CabinetRecord, "MSCF not really") +
                               Record(DefinesRecord, "<Defines/>"), boxes, "", IDCANCEL);
     EXPECT_EQ(code, 10u);
-    // The Prepare page may be caught by the robot too before the worker has failed.
-    if (!boxes.empty() && boxes[0].title == "Preparing Installer ...") boxes.erase(boxes.begin());
+    // The Prepare page may be caught by the robot too, before the worker has failed.
+    boxes.erase(std::remove_if(boxes.begin(), boxes.end(),
+                               [](const SeenBox& box) { return box.title == "Preparing Installer ..."; }),
+                boxes.end());
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[0].text, "Failed to decompress setup files!");
     EXPECT_EQ(boxes[0].title, "");

@@ -3,7 +3,9 @@
 // The history keeps at least the last window's worth of the folder's bytes, contiguously, with
 // every position counted from the folder's start. Each position whose next three bytes are
 // known is put at the head of the chain of its three-byte hash; a search walks a chain from the
-// nearest candidate outwards, up to `depth` candidates and no farther than the largest offset.
+// nearest candidate outwards, up to `depth` candidates and at most the window size back (an
+// offset of exactly the window size reads the byte the decoder is about to overwrite, which it
+// still holds; cabextract and 7-Zip accept it too).
 #pragma once
 
 #include <cstdint>
