@@ -82,13 +82,18 @@ int main(int argc, char** argv) {
         if (WaitForSingleObject(process.process, 0) == WAIT_OBJECT_0) break;
         HWND page = WaitForWindow(process, nullptr, "#32770", 200);
         if (!page || page == previous) continue;
-        Sleep(400);  // let the page finish painting (and a progress bar move)
         const PageKind* kind = KindOf(page);
+        // Let a button page finish painting; a progress page may close itself at any moment.
+        Sleep(kind->press ? 300 : 100);
         std::string title = WindowText(page);
         ClientPicture picture;
-        std::string file = output + "\\" + std::to_string(++shown) + "-" + kind->name + ".bmp";
-        if (CaptureClient(page, picture)) SaveBmp(picture, file);
-        std::printf("page %d: %-8s \"%s\" -> %s\n", shown, kind->name, title.c_str(), file.c_str());
+        if (IsWindow(page) && CaptureClient(page, picture)) {
+            std::string file = output + "\\" + std::to_string(++shown) + "-" + kind->name + ".bmp";
+            SaveBmp(picture, file);
+            std::printf("page %d: %-8s \"%s\" -> %s\n", shown, kind->name, title.c_str(), file.c_str());
+        } else {
+            std::printf("page:   %-8s \"%s\" closed before its picture was taken\n", kind->name, title.c_str());
+        }
         std::fflush(stdout);
         if (kind->press) {
             PostMessageA(page, WM_COMMAND, MAKEWPARAM(kind->press, BN_CLICKED), 0);
