@@ -36,18 +36,12 @@ void EndProcessesNamed(const char* name) {
 // The disk fills up while the files are written: the warning, the retry, then the fatal box,
 // the AbortPage and exit 10; the log's lines are whole.
 TEST_F(Wizard, DiskFillsUpDuringTheInstall) {
-    std::string drive = Setting("ZEL_SMALL_DRIVE");
-    if (drive.empty()) GTEST_SKIP() << "no small drive (./run test maps one when it runs as root)";
-    std::string root = drive + "\\";
-    std::string target = root + FileNamePart(folder_) + "\\";
-    RemoveTree(target);
+    std::string root, target;
     TestPackage package;
-    package.definesXml = "<Defines><Define><Name>InstallPath</Name><Value>" + target +
-                         "</Value></Define><Define><Name>InstallGroup</Name><Value>G</Value></Define></Defines>";
+    if (!OnSmallDrive(root, target, package)) GTEST_SKIP() << "no small drive (./run test maps one when it runs as root)";
     package.installXml = "<InstallConfig><InstallLog>%InstallPath%install.log</InstallLog>"
                          "<UninstallDeltree>%InstallPath%</UninstallDeltree><RunExe>x</RunExe></InstallConfig>";
     package.files["big.dat"] = std::string(1500000, 'B');
-    package.withGame = false;
     InstallerRun& run = Build(package);
     std::string filler = root + "filler-" + FileNamePart(folder_);
     DeleteFileA(filler.c_str());

@@ -76,6 +76,20 @@ protected:
         ASSERT_TRUE(run.Press(c::Launch, "Done"));
     }
 
+    // The folder of this test on the small drive that ./run test maps (as root), made empty,
+    // and a package that installs there; false when there is no small drive.
+    bool OnSmallDrive(std::string& root, std::string& target, TestPackage& package) {
+        std::string drive = Setting("ZEL_SMALL_DRIVE");
+        if (drive.empty()) return false;
+        root = drive + "\\";
+        target = root + FileNamePart(folder_) + "\\";
+        RemoveTree(target);
+        package.definesXml = "<Defines><Define><Name>InstallPath</Name><Value>" + target +
+                             "</Value></Define><Define><Name>InstallGroup</Name><Value>G</Value></Define></Defines>";
+        package.withGame = false;
+        return true;
+    }
+
     // The ending of an install whose extraction fails twice: the warning answered with OK, the
     // retry failing too, the fatal box, the AbortPage, exit code 10.
     void ExpectExtractionFailsTwice(InstallerRun& run) {

@@ -257,17 +257,11 @@ int64_t SpaceNeededFor(const std::string& packageFolder) {
 // cabinet needs sends the user back to Options; exactly what it needs lets the install go on.
 // (Free space on that file system comes in whole pages of 4096 bytes, so "short" is one page.)
 TEST_F(Wizard, TooLittleSpaceOnTheInstallDrive) {
-    std::string drive = Setting("ZEL_SMALL_DRIVE");
-    if (drive.empty()) GTEST_SKIP() << "no small drive (./run test maps one when it runs as root)";
-    std::string root = drive + "\\";
-    std::string target = root + FileNamePart(folder_) + "\\";
-    RemoveTree(target);
+    std::string root, target;
     TestPackage package;
-    package.definesXml = "<Defines><Define><Name>InstallPath</Name><Value>" + target +
-                         "</Value></Define><Define><Name>InstallGroup</Name><Value>Zel Group</Value></Define></Defines>";
+    if (!OnSmallDrive(root, target, package)) GTEST_SKIP() << "no small drive (./run test maps one when it runs as root)";
     package.installXml = "<InstallConfig><InstallLog>%InstallPath%install.log</InstallLog></InstallConfig>";
     package.files["data\\level.dat"] = std::string(40000, 'L');
-    package.withGame = false;
     InstallerRun& run = Build(package);
     int64_t needed = SpaceNeededFor(folder_ + "\\package");
     std::string filler = root + "filler-" + FileNamePart(folder_);
