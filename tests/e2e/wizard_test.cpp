@@ -230,6 +230,8 @@ TEST_F(Wizard, CancelDuringInstallWaitsForTheWorker) {
     ASSERT_TRUE(run.Press(c::Welcome, "Next"));
     ASSERT_TRUE(run.Press(c::License, "I Agree"));
     ASSERT_TRUE(run.Press(c::Install, "Cancel"));
+    EXPECT_EQ(run.Answer(c::CancelQuestion, IDNO), "Really cancel?");
+    ASSERT_TRUE(run.Press(c::Install, "Cancel")) << "the page stays after No";
     run.Answer(c::CancelQuestion, IDYES);
     ASSERT_TRUE(run.Press(c::Abort, "Exit"));
     EXPECT_EQ(run.ExitCode(), Abandoned);
