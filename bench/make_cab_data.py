@@ -53,6 +53,8 @@ def sparse(rng, size):
 
 
 def main():
+    if len(sys.argv) != 2 or sys.argv[1].startswith("-"):
+        sys.exit("usage: make_cab_data.py FOLDER  (writes about 300 MB of mixed benchmark data into FOLDER)")
     folder = sys.argv[1]
     os.makedirs(folder, exist_ok=True)
     rng = random.Random(20260101)
