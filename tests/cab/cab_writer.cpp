@@ -29,10 +29,10 @@ uint32_t BlockChecksum(const BlockSpec& block) {
     return ChecksumBytes(header.bytes, ChecksumBytes(block.data, 0));
 }
 
-Bytes BuildCabinet(const CabinetSpec& spec) {
+Bytes BuildCabinet(const CabinetSpec& layout) {
     ByteWriter w;
-    const uint16_t flags = (spec.hasPrevious ? 0x0001 : 0) | (spec.hasNext ? 0x0002 : 0) |
-                           (spec.reservePresent ? 0x0004 : 0);
+    const uint16_t flags = (layout.hasPrevious ? 0x0001 : 0) | (layout.hasNext ? 0x0002 : 0) |
+                           (layout.reservePresent ? 0x0004 : 0);
     w.Append({'M', 'S', 'C', 'F'});                          // signature
     w.U32(0);                                                // reserved
     const size_t cbCabinetAt = w.bytes.size();
@@ -41,30 +41,30 @@ Bytes BuildCabinet(const CabinetSpec& spec) {
     const size_t coffFilesAt = w.bytes.size();
     w.U32(0);                                                // coffFiles (patched)
     w.U32(0);                                                // reserved
-    w.U16(spec.version);                                     // versionMinor, versionMajor
-    w.U16(static_cast<uint32_t>(spec.folders.size()));       // cFolders
-    w.U16(spec.fileCountOverride >= 0 ? static_cast<uint32_t>(spec.fileCountOverride)
-                                      : static_cast<uint32_t>(spec.files.size()));  // cFiles
+    w.U16(layout.version);                                     // versionMinor, versionMajor
+    w.U16(static_cast<uint32_t>(layout.folders.size()));       // cFolders
+    w.U16(layout.fileCountOverride >= 0 ? static_cast<uint32_t>(layout.fileCountOverride)
+                                      : static_cast<uint32_t>(layout.files.size()));  // cFiles
     w.U16(flags);                                            // flags
-    w.U16(spec.setID);                                       // setID
-    w.U16(spec.iCabinet);                                    // iCabinet
-    if (spec.reservePresent) {
-        w.U16(static_cast<uint32_t>(spec.headerReserve.size()));  // cbCFHeader
-        w.U8(spec.folderReserveSize);                              // cbCFFolder
-        w.U8(spec.dataReserveSize);                                // cbCFData
-        w.Append(spec.headerReserve);                              // header reserve
+    w.U16(layout.setID);                                       // setID
+    w.U16(layout.iCabinet);                                    // iCabinet
+    if (layout.reservePresent) {
+        w.U16(static_cast<uint32_t>(layout.headerReserve.size()));  // cbCFHeader
+        w.U8(layout.folderReserveSize);                              // cbCFFolder
+        w.U8(layout.dataReserveSize);                                // cbCFData
+        w.Append(layout.headerReserve);                              // header reserve
     }
-    if (spec.hasPrevious) {
-        w.Text(spec.previousCabinet);                        // szCabinetPrev
-        w.Text(spec.previousDisk);                           // szDiskPrev
+    if (layout.hasPrevious) {
+        w.Text(layout.previousCabinet);                        // szCabinetPrev
+        w.Text(layout.previousDisk);                           // szDiskPrev
     }
-    if (spec.hasNext) {
-        w.Text(spec.nextCabinet);                            // szCabinetNext
-        w.Text(spec.nextDisk);                               // szDiskNext
+    if (layout.hasNext) {
+        w.Text(layout.nextCabinet);                            // szCabinetNext
+        w.Text(layout.nextDisk);                               // szDiskNext
     }
 
     std::vector<size_t> coffCabStartAt;
-    for (const FolderSpec& folder : spec.folders) {
+    for (const FolderSpec& folder : layout.folders) {
         coffCabStartAt.push_back(w.bytes.size());
         w.U32(0);                                            // coffCabStart (patched)
         w.U16(folder.blockCountOverride >= 0 ? static_cast<uint32_t>(folder.blockCountOverride)
@@ -74,7 +74,7 @@ Bytes BuildCabinet(const CabinetSpec& spec) {
     }
 
     w.PatchU32(coffFilesAt, static_cast<uint32_t>(w.bytes.size()));
-    for (const FileSpec& file : spec.files) {
+    for (const FileSpec& file : layout.files) {
         w.U32(file.size);                                    // cbFile
         w.U32(file.folderOffset);                            // uoffFolderStart
         w.U16(file.folder);                                  // iFolder
@@ -88,9 +88,9 @@ Bytes BuildCabinet(const CabinetSpec& spec) {
         }
     }
 
-    for (size_t f = 0; f < spec.folders.size(); ++f) {
+    for (size_t f = 0; f < layout.folders.size(); ++f) {
         w.PatchU32(coffCabStartAt[f], static_cast<uint32_t>(w.bytes.size()));
-        for (const BlockSpec& block : spec.folders[f].blocks) {
+        for (const BlockSpec& block : layout.folders[f].blocks) {
             const uint32_t sum = block.checksum ? BlockChecksum(block) ^ block.checksumXor : 0;
             w.U32(sum);                                      // csum
             w.U16(static_cast<uint32_t>(block.data.size())); // cbData
@@ -116,18 +116,18 @@ FolderSpec StoredFolder(const Bytes& content, uint32_t blockSize) {
 }
 
 CabinetSpec StoredCabinet(const std::vector<std::pair<std::string, Bytes>>& entries) {
-    CabinetSpec spec;
+    CabinetSpec layout;
     Bytes all;
     for (const auto& entry : entries) {
         FileSpec file;
         file.name = entry.first;
         file.size = static_cast<uint32_t>(entry.second.size());
         file.folderOffset = static_cast<uint32_t>(all.size());
-        spec.files.push_back(file);
+        layout.files.push_back(file);
         all.insert(all.end(), entry.second.begin(), entry.second.end());
     }
-    spec.folders.push_back(StoredFolder(all));
-    return spec;
+    layout.folders.push_back(StoredFolder(all));
+    return layout;
 }
 
 void BitWriter::Bits(uint32_t value, int n) {

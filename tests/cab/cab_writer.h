@@ -85,7 +85,7 @@ struct CabinetSpec {
     int32_t fileCountOverride = -1;  // cFiles when not the number of files
 };
 
-Bytes BuildCabinet(const CabinetSpec& spec);
+Bytes BuildCabinet(const CabinetSpec& layout);
 
 // The CFDATA checksum of a block, computed here independently of the decoder: data, then the
 // header after csum (cbData, cbUncomp, reserve).

@@ -37,8 +37,8 @@ protected:
         ResetDisk();
         ResetSession();
     }
-    CopyResult Run(const CabinetSpec& spec) {
-        PutFile("t.cab", BuildCabinet(spec));
+    CopyResult Run(const CabinetSpec& layout) {
+        PutFile("t.cab", BuildCabinet(layout));
         return CopyOne("t.cab");
     }
 };
@@ -70,9 +70,9 @@ TEST_F(Reader, EmptyEntryIsClosedWithoutReadingABlock) {
 }
 
 TEST_F(Reader, AttribsRunFlagIsTakenOutForCloseFileInfo) {
-    CabinetSpec spec = StoredCabinet({{"run.exe", Pattern(5, 1)}});
-    spec.files[0].attribs = 0x61;
-    const CopyResult r = Run(spec);
+    CabinetSpec layout = StoredCabinet({{"run.exe", Pattern(5, 1)}});
+    layout.files[0].attribs = 0x61;
+    const CopyResult r = Run(layout);
     ASSERT_EQ(r.result, 1);
     EXPECT_EQ(r.session.entries[0].attribs, 0x21);
     EXPECT_EQ(r.session.entries[0].runFlag, 1);
@@ -83,10 +83,10 @@ TEST_F(Reader, AttribsRunFlagIsTakenOutForCloseFileInfo) {
 TEST_F(Reader, EntriesInFileOrderShareTheBlockInHand) {
     // Three blocks of 100; "a" ends in block 2 where "b" begins: block 2 is read once.
     const Bytes all = Pattern(300, 3);
-    CabinetSpec spec;
-    spec.folders.push_back(StoredFolder(all, 100));
-    spec.files = {File("a", 150, 0), File("b", 150, 150)};
-    const CopyResult r = Run(spec);
+    CabinetSpec layout;
+    layout.folders.push_back(StoredFolder(all, 100));
+    layout.files = {File("a", 150, 0), File("b", 150, 150)};
+    const CopyResult r = Run(layout);
     ASSERT_EQ(r.result, 1);
     EXPECT_EQ(r.session.blocksRead, 3);
     EXPECT_EQ(r.session.entries[1].data, Bytes(all.begin() + 150, all.end()));
@@ -94,10 +94,10 @@ TEST_F(Reader, EntriesInFileOrderShareTheBlockInHand) {
 
 TEST_F(Reader, EntryBeforeTheBlockInHandRestartsItsFolder) {
     const Bytes all = Pattern(300, 4);
-    CabinetSpec spec;
-    spec.folders.push_back(StoredFolder(all, 100));
-    spec.files = {File("late", 50, 250), File("early", 50, 10)};
-    const CopyResult r = Run(spec);
+    CabinetSpec layout;
+    layout.folders.push_back(StoredFolder(all, 100));
+    layout.files = {File("late", 50, 250), File("early", 50, 10)};
+    const CopyResult r = Run(layout);
     ASSERT_EQ(r.result, 1);
     EXPECT_EQ(r.session.blocksRead, 3 + 1);
     EXPECT_EQ(r.session.entries[1].data, Bytes(all.begin() + 10, all.begin() + 60));
@@ -129,9 +129,9 @@ TEST_F(Reader, SecondCopyOnOneContextReadsTheFolderFromItsStart) {
 // ---- Header fields --------------------------------------------------------------------------
 
 TEST_F(Reader, VersionOtherThan0103IsUnknownWithTheWordFound) {
-    CabinetSpec spec;
-    spec.version = 0x0104;
-    const CopyResult r = Run(spec);
+    CabinetSpec layout;
+    layout.version = 0x0104;
+    const CopyResult r = Run(layout);
     EXPECT_EQ(r.result, 0);
     EXPECT_EQ(r.error.code, cab::UnknownVersion);
     EXPECT_EQ(r.error.detail, 0x0104);
@@ -140,15 +140,15 @@ TEST_F(Reader, VersionOtherThan0103IsUnknownWithTheWordFound) {
 
 TEST_F(Reader, NameOf255BytesIsReadAnd256WithoutNulIsCorrupt) {
     const std::string longest(255, 'n');
-    CabinetSpec spec = StoredCabinet({{longest, Pattern(3, 1)}});
-    CopyResult r = Run(spec);
+    CabinetSpec layout = StoredCabinet({{longest, Pattern(3, 1)}});
+    CopyResult r = Run(layout);
     ASSERT_EQ(r.result, 1);
     EXPECT_EQ(r.session.entries[0].name, longest);
 
     ResetSession();
-    spec.files[0].name = std::string(256, 'n');
-    spec.files[0].terminated = false;
-    r = Run(spec);
+    layout.files[0].name = std::string(256, 'n');
+    layout.files[0].terminated = false;
+    r = Run(layout);
     EXPECT_EQ(r.result, 0);
     EXPECT_EQ(r.error.code, cab::CorruptCabinet);
 }
@@ -181,14 +181,14 @@ TEST_F(Reader, TruncatedCabinetsFailWithTheirError) {
 // ---- Reserves and checksums -----------------------------------------------------------------
 
 CabinetSpec ReservedCabinet() {
-    CabinetSpec spec = StoredCabinet({{"a", Pattern(1000, 5)}});
-    spec.reservePresent = true;
-    spec.headerReserve = {1, 2, 3, 4, 5};
-    spec.folderReserveSize = 3;
-    spec.dataReserveSize = 6;
-    spec.folders[0].reserve = {7, 8, 9};
-    spec.folders[0].blocks[0].reserve = {0xA1, 0xB2, 0xC3, 0xD4, 0xE5, 0xF6};
-    return spec;
+    CabinetSpec layout = StoredCabinet({{"a", Pattern(1000, 5)}});
+    layout.reservePresent = true;
+    layout.headerReserve = {1, 2, 3, 4, 5};
+    layout.folderReserveSize = 3;
+    layout.dataReserveSize = 6;
+    layout.folders[0].reserve = {7, 8, 9};
+    layout.folders[0].blocks[0].reserve = {0xA1, 0xB2, 0xC3, 0xD4, 0xE5, 0xF6};
+    return layout;
 }
 
 TEST_F(Reader, ReservesReachTheHookAndTheDataReserveIsInTheChecksum) {
@@ -206,38 +206,38 @@ TEST_F(Reader, ReservesReachTheHookAndTheDataReserveIsInTheChecksum) {
 TEST_F(Reader, ChecksumLeavingOutTheDataReserveIsWrong) {
     // The checksum as some writers compute it, over cbData and cbUncomp only: with a non-zero
     // reserve that differs from the one over the whole header.
-    CabinetSpec spec = ReservedCabinet();
-    BlockSpec withoutReserve = spec.folders[0].blocks[0];
+    CabinetSpec layout = ReservedCabinet();
+    BlockSpec withoutReserve = layout.folders[0].blocks[0];
     withoutReserve.reserve.clear();
-    spec.folders[0].blocks[0].checksumXor = BlockChecksum(withoutReserve) ^ BlockChecksum(spec.folders[0].blocks[0]);
-    const CopyResult r = Run(spec);
+    layout.folders[0].blocks[0].checksumXor = BlockChecksum(withoutReserve) ^ BlockChecksum(layout.folders[0].blocks[0]);
+    const CopyResult r = Run(layout);
     EXPECT_EQ(r.result, 0);
     EXPECT_EQ(r.error.code, cab::CorruptCabinet);
 }
 
 TEST_F(Reader, WrongChecksumFailsOnlyWhenTheBlockIsNeeded) {
-    CabinetSpec spec;
-    spec.folders.push_back(StoredFolder(Pattern(300, 6), 100));
-    spec.folders[0].blocks[2].checksumXor = 0x10;
-    spec.files = {File("first", 100, 0), File("last", 100, 200)};
+    CabinetSpec layout;
+    layout.folders.push_back(StoredFolder(Pattern(300, 6), 100));
+    layout.folders[0].blocks[2].checksumXor = 0x10;
+    layout.files = {File("first", 100, 0), File("last", 100, 200)};
     // Only "first": blocks 0 and 1 are read, the damaged block 2 never.
     SetNotifyPolicy([](int kind, cab::Notification* n) {
         return kind == cab::CopyFile && std::string(n->str1) == "last" ? 0 : DefaultAnswer;
     });
-    CopyResult r = Run(spec);
+    CopyResult r = Run(layout);
     EXPECT_EQ(r.result, 1);
 
     ResetSession();
-    r = Run(spec);
+    r = Run(layout);
     EXPECT_EQ(r.result, 0);
     EXPECT_EQ(r.error.code, cab::CorruptCabinet);
     EXPECT_EQ(r.session.entries.size(), 1u);
 }
 
 TEST_F(Reader, ZeroChecksumsAreNotChecked) {
-    CabinetSpec spec = StoredCabinet({{"a", Pattern(500, 7)}});
-    spec.folders[0].blocks[0].checksum = false;
-    EXPECT_EQ(Run(spec).result, 1);
+    CabinetSpec layout = StoredCabinet({{"a", Pattern(500, 7)}});
+    layout.folders[0].blocks[0].checksum = false;
+    EXPECT_EQ(Run(layout).result, 1);
 }
 
 TEST_F(Reader, DataReserveSizeMustStayTheSameOnOneContext) {
@@ -265,14 +265,14 @@ TEST_F(Reader, DataReserveSizeMustStayTheSameOnOneContext) {
 
 TEST_F(Reader, UnknownMethodFailsOnlyWhenItsEntryIsExtracted) {
     for (uint16_t method = 4; method <= 15; ++method) {
-        CabinetSpec spec = StoredCabinet({{"a", Pattern(10, 1)}});
-        spec.folders[0].typeCompress = method;
+        CabinetSpec layout = StoredCabinet({{"a", Pattern(10, 1)}});
+        layout.folders[0].typeCompress = method;
         ResetSession();
         SetNotifyPolicy([](int kind, cab::Notification*) { return kind == cab::CopyFile ? 0 : DefaultAnswer; });
-        EXPECT_EQ(Run(spec).result, 1) << method;
+        EXPECT_EQ(Run(layout).result, 1) << method;
 
         ResetSession();
-        const CopyResult r = Run(spec);
+        const CopyResult r = Run(layout);
         EXPECT_EQ(r.result, 0) << method;
         EXPECT_EQ(r.error.code, cab::BadCompressionType) << method;
         EXPECT_EQ(r.session.blocksRead, 0) << method;
@@ -283,10 +283,10 @@ TEST_F(Reader, UnknownMethodFailsOnlyWhenItsEntryIsExtracted) {
 TEST_F(Reader, CodecRefusingTheFoldersWindowFailsAsDecompressFailed) {
     // Window bits the methods cannot work with: Quantum below 10, LZX below 15.
     for (uint16_t type : {uint16_t{0x0902}, uint16_t{0x0E03}}) {
-        CabinetSpec spec = StoredCabinet({{"a", Pattern(10, 1)}});
-        spec.folders[0].typeCompress = type;
+        CabinetSpec layout = StoredCabinet({{"a", Pattern(10, 1)}});
+        layout.folders[0].typeCompress = type;
         ResetSession();
-        const CopyResult r = Run(spec);
+        const CopyResult r = Run(layout);
         EXPECT_EQ(r.error.code, cab::DecompressFailed) << type;
         EXPECT_EQ(r.session.blocksRead, 0);
         EXPECT_EQ(r.session.openHandles, 0);
@@ -304,13 +304,13 @@ TEST_F(Reader, BlockSizesOutsideTheBuffersFail) {
         {"stored size differs from cbUncomp", 100, 99, cab::DecompressFailed},
     };
     for (const Case& c : cases) {
-        CabinetSpec spec;
+        CabinetSpec layout;
         FolderSpec folder;
         folder.blocks.push_back(Block(Pattern(c.dataSize, 2), c.uncompressed));
-        spec.folders.push_back(folder);
-        spec.files = {File("a", 10, 0)};
+        layout.folders.push_back(folder);
+        layout.files = {File("a", 10, 0)};
         ResetSession();
-        const CopyResult r = Run(spec);
+        const CopyResult r = Run(layout);
         EXPECT_EQ(r.error.code, c.error) << c.what;
     }
 }
@@ -325,11 +325,11 @@ TEST_F(Reader, FolderOffsetsBeyondTheFolderAreCorrupt) {
         {"folder index 0xFFFC", File("a", 10, 0, 0xFFFC)},
     };
     for (const Case& c : cases) {
-        CabinetSpec spec;
-        spec.folders.push_back(StoredFolder(Pattern(100, 3)));
-        spec.files = {c.file};
+        CabinetSpec layout;
+        layout.folders.push_back(StoredFolder(Pattern(100, 3)));
+        layout.files = {c.file};
         ResetSession();
-        const CopyResult r = Run(spec);
+        const CopyResult r = Run(layout);
         EXPECT_EQ(r.result, 0) << c.what;
         EXPECT_EQ(r.error.code, cab::CorruptCabinet) << c.what;
         EXPECT_EQ(r.session.openHandles, 0) << c.what;
@@ -380,13 +380,13 @@ TEST_F(Reader, ShortWriteIsATargetFileError) {
 }
 
 TEST_F(Reader, EnumerateCanSkipEntriesOrStopTheList) {
-    CabinetSpec spec = StoredCabinet({{"a", Pattern(10, 1)}, {"b", Pattern(10, 2)}, {"c", Pattern(10, 3)}});
+    CabinetSpec layout = StoredCabinet({{"a", Pattern(10, 1)}, {"b", Pattern(10, 2)}, {"c", Pattern(10, 3)}});
     // Move the list past "a" (16 + 2 bytes) and leave two entries.
     SetNotifyPolicy([](int kind, cab::Notification* n) {
         if (kind == cab::Enumerate && n->iFolder == 3) n->size += 18, n->iFolder = 2;
         return DefaultAnswer;
     });
-    CopyResult r = Run(spec);
+    CopyResult r = Run(layout);
     ASSERT_EQ(r.result, 1);
     ASSERT_EQ(r.session.entries.size(), 2u);
     EXPECT_EQ(r.session.entries[0].name, "b");
@@ -396,7 +396,7 @@ TEST_F(Reader, EnumerateCanSkipEntriesOrStopTheList) {
         if (kind == cab::Enumerate) n->iFolder = 0;
         return DefaultAnswer;
     });
-    r = Run(spec);
+    r = Run(layout);
     EXPECT_EQ(r.result, 1);
     EXPECT_TRUE(r.session.entries.empty());
 }
@@ -404,7 +404,7 @@ TEST_F(Reader, EnumerateCanSkipEntriesOrStopTheList) {
 TEST_F(Reader, EveryAllocationFailureIsOutOfMemoryAndLeaksNothing) {
     // Stored then MSZIP folder: the context, the reserve buffers, both codecs' buffers and the
     // MSZIP handle and state.
-    CabinetSpec spec = StoredCabinet({{"a", Pattern(10, 1)}});
+    CabinetSpec layout = StoredCabinet({{"a", Pattern(10, 1)}});
     FolderSpec mszip;
     BitWriter w;
     w.Bits(1, 1);  // BFINAL
@@ -415,9 +415,9 @@ TEST_F(Reader, EveryAllocationFailureIsOutOfMemoryAndLeaksNothing) {
     w.Bits('x', 8), w.Bits('y', 8), w.Bits('z', 8);
     mszip.typeCompress = 1;
     mszip.blocks.push_back(Block(w.MszipBlock(), 3));
-    spec.folders.push_back(mszip);
-    spec.files.push_back(File("b", 3, 0, 1));
-    PutFile("t.cab", BuildCabinet(spec));
+    layout.folders.push_back(mszip);
+    layout.files.push_back(File("b", 3, 0, 1));
+    PutFile("t.cab", BuildCabinet(layout));
     for (int n = 0;; ++n) {
         ResetSession();
         FailAllocation(n);

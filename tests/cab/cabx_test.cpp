@@ -121,9 +121,9 @@ TEST_F(CabxCommand, TestPrintsDigestAndNameOfEveryEntry) {
 }
 
 TEST_F(CabxCommand, ListShowsSizeDateTimeAttributesAndName) {
-    CabinetSpec spec = SampleCabinet();
-    spec.files[1].attribs = 0x61;
-    Write("s.cab", BuildCabinet(spec));
+    CabinetSpec layout = SampleCabinet();
+    layout.files[1].attribs = 0x61;
+    Write("s.cab", BuildCabinet(layout));
     const Result r = Cabx("list s.cab");
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.out, "         6  2025-01-01 12:00:00  ---a-  cfg\\readme.txt\n"

@@ -403,7 +403,7 @@ TEST(MszipFolders, MatchBeforeTheFoldersFirstByteReadsZeros) {
     // The bytes copied must be zeros, not folder 0's.
     ResetDisk();
     ResetSession();
-    CabinetSpec spec;
+    CabinetSpec layout;
     FolderSpec f0, f1;
     f0.typeCompress = f1.typeCompress = 1;
     std::vector<Symbol> fill = {Lit('F')};
@@ -411,9 +411,9 @@ TEST(MszipFolders, MatchBeforeTheFoldersFirstByteReadsZeros) {
     fill.push_back(Lit('F'));
     f0.blocks.push_back(Block(FixedBlock(fill), Window));
     f1.blocks.push_back(Block(FixedBlock({Match(5, 10), Lit('!')}), 6));
-    spec.folders = {f0, f1};
-    spec.files = {File("zero", Window, 0, 0), File("one", 6, 0, 1)};
-    PutFile("t.cab", BuildCabinet(spec));
+    layout.folders = {f0, f1};
+    layout.files = {File("zero", Window, 0, 0), File("one", 6, 0, 1)};
+    PutFile("t.cab", BuildCabinet(layout));
     const CopyResult r = CopyOne("t.cab");
     ASSERT_EQ(r.result, 1) << cab::ErrorName(r.error.code);
     ASSERT_EQ(r.session.entries.size(), 2u);
@@ -448,14 +448,14 @@ TEST(MszipFolders, DamagedDeflateDataEndsCleanly) {
         if (round % 7 == 0) block.resize(2 + random() % (block.size() - 2));
         ResetDisk();
         ResetSession();
-        CabinetSpec spec;
+        CabinetSpec layout;
         FolderSpec folder;
         folder.typeCompress = 1;
         folder.blocks.push_back(Block(block, sizes[which]));
         folder.blocks.push_back(Block(blocks[which], sizes[which]));
-        spec.folders.push_back(folder);
-        spec.files = {File("a", 2 * sizes[which], 0)};
-        PutFile("t.cab", BuildCabinet(spec));
+        layout.folders.push_back(folder);
+        layout.files = {File("a", 2 * sizes[which], 0)};
+        PutFile("t.cab", BuildCabinet(layout));
         const CopyResult r = CopyOne("t.cab");
         if (r.result == 0) {
             EXPECT_EQ(r.error.code, cab::DecompressFailed) << round;

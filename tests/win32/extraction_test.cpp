@@ -43,9 +43,9 @@ protected:
     }
 
     // Writes a stored cabinet of the entries; each entry's date, time and attributes may be set.
-    std::string WriteCabinet(const cabtest::CabinetSpec& spec) {
+    std::string WriteCabinet(const cabtest::CabinetSpec& layout) {
         std::string path = root_ + "\\test.cab";
-        WriteBytes(path, AsText(cabtest::BuildCabinet(spec)));
+        WriteBytes(path, AsText(cabtest::BuildCabinet(layout)));
         return path;
     }
 
@@ -54,12 +54,12 @@ protected:
 
 TEST_F(Extraction_, TakesTheEntriesUnderThePrefixWithTheirDetails) {
     Bytes a = Content(40000, 1), b = Content(5, 2), game = Content(70000, 3);
-    cabtest::CabinetSpec spec = cabtest::StoredCabinet({{"cfg\\a.txt", a}, {"cfg\\sub\\deep\\b.bin", b}, {"files\\game.exe", game}});
-    spec.files[0].attribs = 0x21;                 // read-only, archive
-    spec.files[0].date = (45 << 9) | (3 << 5) | 14;  // 2025-03-14
-    spec.files[0].time = (13 << 11) | (37 << 5) | 21;  // 13:37:42
-    spec.files[1].attribs = 0x80;                 // no attribute that is kept
-    std::string cabinet = WriteCabinet(spec);
+    cabtest::CabinetSpec layout = cabtest::StoredCabinet({{"cfg\\a.txt", a}, {"cfg\\sub\\deep\\b.bin", b}, {"files\\game.exe", game}});
+    layout.files[0].attribs = 0x21;                 // read-only, archive
+    layout.files[0].date = (45 << 9) | (3 << 5) | 14;  // 2025-03-14
+    layout.files[0].time = (13 << 11) | (37 << 5) | 21;  // 13:37:42
+    layout.files[1].attribs = 0x80;                 // no attribute that is kept
+    std::string cabinet = WriteCabinet(layout);
 
     ASSERT_TRUE(Extract(cabinet, "cfg\\", destination_));
     EXPECT_EQ(ReadTestFile(destination_ + "a.txt"), AsText(a));
@@ -83,8 +83,8 @@ TEST_F(Extraction_, TakesTheEntriesUnderThePrefixWithTheirDetails) {
     WORD date = 0, time = 0;
     FileTimeToLocalFileTime(&written, &local);
     FileTimeToDosDateTime(&local, &date, &time);
-    EXPECT_EQ(date, spec.files[0].date);
-    EXPECT_EQ(time, spec.files[0].time);
+    EXPECT_EQ(date, layout.files[0].date);
+    EXPECT_EQ(time, layout.files[0].time);
     EXPECT_EQ(CompareFileTime(&created, &written), 0);
 }
 
@@ -94,9 +94,9 @@ TEST_F(Extraction_, SpaceNeededRoundsEveryEntry) {
     // Sizes of 2 GB and more still count right.
     EXPECT_EQ(RoundedEntrySpace(0xFFFFFFFFu), int64_t(0x100000000));
 
-    cabtest::CabinetSpec spec = cabtest::StoredCabinet(
+    cabtest::CabinetSpec layout = cabtest::StoredCabinet(
         {{"a", Content(0, 0)}, {"b", Content(1, 0)}, {"c", Content(32767, 0)}, {"d", Content(32768, 0)}, {"e", Content(40000, 0)}});
-    ASSERT_TRUE(Extract(WriteCabinet(spec), "nothing-matches\\", destination_));
+    ASSERT_TRUE(Extract(WriteCabinet(layout), "nothing-matches\\", destination_));
     EXPECT_EQ(Extraction().SpaceNeeded, 3 * 32768 + 2 * 65536);
     EXPECT_EQ(Extraction().TotalPercent, 0);
     EXPECT_TRUE(Extraction().ExtractedFiles.empty());
@@ -117,9 +117,9 @@ TEST_F(Extraction_, PrefixRules) {
 }
 
 TEST_F(Extraction_, EmptyEntryIsCreatedWithItsDetails) {
-    cabtest::CabinetSpec spec = cabtest::StoredCabinet({{"cfg\\empty.txt", Bytes()}});
-    spec.files[0].attribs = 0x22;  // hidden, archive
-    ASSERT_TRUE(Extract(WriteCabinet(spec), "cfg\\", destination_));
+    cabtest::CabinetSpec layout = cabtest::StoredCabinet({{"cfg\\empty.txt", Bytes()}});
+    layout.files[0].attribs = 0x22;  // hidden, archive
+    ASSERT_TRUE(Extract(WriteCabinet(layout), "cfg\\", destination_));
     EXPECT_EQ(ReadTestFile(destination_ + "empty.txt"), "");
     EXPECT_EQ(GetFileAttributesA((destination_ + "empty.txt").c_str()), DWORD(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
     EXPECT_EQ(Extraction().FilePercent, 0);
@@ -129,9 +129,9 @@ TEST_F(Extraction_, ReplacesAReadOnlyTarget) {
     CreateDirectoryA(destination_.c_str(), nullptr);
     WriteBytes(destination_ + "a.txt", "old contents");
     SetFileAttributesA((destination_ + "a.txt").c_str(), FILE_ATTRIBUTE_READONLY);
-    cabtest::CabinetSpec spec = cabtest::StoredCabinet({{"cfg\\a.txt", Content(10, 7)}});
-    spec.files[0].attribs = 0x01;
-    ASSERT_TRUE(Extract(WriteCabinet(spec), "cfg\\", destination_));
+    cabtest::CabinetSpec layout = cabtest::StoredCabinet({{"cfg\\a.txt", Content(10, 7)}});
+    layout.files[0].attribs = 0x01;
+    ASSERT_TRUE(Extract(WriteCabinet(layout), "cfg\\", destination_));
     EXPECT_EQ(ReadTestFile(destination_ + "a.txt"), AsText(Content(10, 7)));
     EXPECT_EQ(KeptBits(destination_ + "a.txt"), DWORD(FILE_ATTRIBUTE_READONLY));
     SetFileAttributesA((destination_ + "a.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
