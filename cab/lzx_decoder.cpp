@@ -60,8 +60,17 @@ inline void CopyMatch(uint8_t* to, const uint8_t* from, uint32_t length, uint32_
 // the frame and the window.
 template <bool Aligned>
 bool DecodeSymbols(DecoderState& state, uint32_t count) {
+    if (state.mainEmpty) return false;
+    // Everything the loop reads is held in locals: the window's stores are byte stores, which
+    // the compiler must otherwise assume may change the state.
     BitReader reader = state.reader;  // a local copy keeps the buffer in registers
     uint8_t* const window = state.window;
+    const uint32_t* const mainTable = state.mainTable;
+    const uint32_t* const lengthTable = state.lengthTable;
+    const uint32_t* const alignedTable = state.alignedTable;
+    const bool alignedEmpty = state.alignedEmpty;
+    // The length header that needs the length tree, when there is none (else no header).
+    const uint32_t missingLengthTree = state.lengthEmpty ? PrimaryLengths : LengthHeaders;
     const uint32_t windowSize = state.windowSize, mask = state.windowMask;
     const int64_t limit = SymbolLimit(state);
     uint32_t r0 = state.r0, r1 = state.r1, r2 = state.r2;
@@ -69,14 +78,13 @@ bool DecodeSymbols(DecoderState& state, uint32_t count) {
     const uint32_t end = position + count;
     bool ok = true;
 
-    if (state.mainEmpty) ok = false;
-    while (ok && position < end) {
+    while (position < end) {
         if (reader.Consumed() >= limit) {
             ok = false;
             break;
         }
         reader.Refill();
-        const uint32_t symbol = DecodeSymbol(reader, state.mainTable, MainRootBits);
+        const uint32_t symbol = DecodeSymbol(reader, mainTable, MainRootBits);
         if (symbol < LiteralCount) {
             window[position] = uint8_t(symbol);
             if (position < WindowMirror) window[windowSize + position] = uint8_t(symbol);
@@ -85,32 +93,41 @@ bool DecodeSymbols(DecoderState& state, uint32_t count) {
         }
         uint32_t length = (symbol - LiteralCount) & (LengthHeaders - 1);
         const uint32_t slot = (symbol - LiteralCount) >> 3;
-        if (length == PrimaryLengths) {
-            if (state.lengthEmpty) {
+        {
+            // The length symbol is looked up whether the header asks for it or not, and used
+            // (its bits consumed, its value added) through a mask: whether a match has one is
+            // not predictable, a look-up in a table that is in the cache is cheap.
+            if (length == missingLengthTree) {
                 ok = false;
                 break;
             }
-            length += DecodeSymbol(reader, state.lengthTable, LengthRootBits);
+            const uint32_t wanted = 0u - uint32_t(length == PrimaryLengths);
+            uint32_t entry = lengthTable[reader.Peek(LengthRootBits)];
+            if (entry & EntryLink) entry = LongEntry(reader, lengthTable, LengthRootBits, entry);
+            entry &= wanted;
+            reader.Skip(entry >> EntryLengthShift);
+            length += (entry & EntryIndexMask) + MinMatch;
         }
-        length += MinMatch;
 
         uint32_t offset;
-        if (slot == 0) {
-            offset = r0;
-        } else if (slot < RepeatedOffsetSlots) {
-            offset = slot == 1 ? r1 : r2;
-            (slot == 1 ? r1 : r2) = r0;
+        if (slot < RepeatedOffsetSlots) {
+            // R0, R1 or R2, which swaps places with R0; selected without branches.
+            const uint32_t is0 = 0u - uint32_t(slot == 0), is1 = 0u - uint32_t(slot == 1),
+                           is2 = 0u - uint32_t(slot == 2);
+            offset = (r0 & is0) | (r1 & is1) | (r2 & is2);
+            r1 = (r0 & is1) | (r1 & ~is1);
+            r2 = (r0 & is2) | (r2 & ~is2);
             r0 = offset;
         } else {
-            const uint32_t footer = FooterBits(slot);
+            const uint32_t footer = FooterBitCounts.bits[slot];
             if (Aligned && footer >= AlignedLengthBits) {
-                if (state.alignedEmpty) {
+                if (alignedEmpty) {
                     ok = false;
                     break;
                 }
                 offset = reader.Take(footer - AlignedLengthBits) << AlignedLengthBits;
                 reader.Refill();  // the aligned symbol may lie past the 49 bits refilled above
-                offset += DecodeSymbol(reader, state.alignedTable, AlignedRootBits);
+                offset += DecodeSymbol(reader, alignedTable, AlignedRootBits);
             } else {
                 offset = reader.Take(footer);
             }

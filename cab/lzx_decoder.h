@@ -91,17 +91,17 @@ bool ReadBlockHeader(DecoderState& state);
 int64_t SymbolLimit(const DecoderState& state);
 inline int64_t TreeLimit(const DecoderState& state) { return SymbolLimit(state) + 16; }
 
+// The leaf of a code longer than the root, whose root slot holds `link`.
+inline uint32_t LongEntry(const BitReader& reader, const uint32_t* table, uint32_t rootBits,
+                          uint32_t link) {
+    const uint32_t width = (link >> EntryLengthShift) & EntryLengthMask;
+    return table[(link & EntryIndexMask) + uint32_t((reader.bits << rootBits) >> (64 - width))];
+}
+
 // Decodes one symbol of the table (which must not be empty); the reader must hold 16 bits.
 inline uint32_t DecodeSymbol(BitReader& reader, const uint32_t* table, uint32_t rootBits) {
     uint32_t entry = table[reader.Peek(rootBits)];
-    if (entry & EntryLink) {
-        // Longer than the root: one node per further bit, peeked at its place in the buffer.
-        uint32_t bit = rootBits;
-        do {
-            entry = table[(entry & EntryIndexMask) + uint32_t((reader.bits >> (63 - bit)) & 1)];
-            ++bit;
-        } while (entry & EntryLink);
-    }
+    if (entry & EntryLink) entry = LongEntry(reader, table, rootBits, entry);
     reader.Skip(entry >> EntryLengthShift);
     return entry & EntryIndexMask;
 }

@@ -96,6 +96,15 @@ struct PositionBaseTable {
 };
 constexpr PositionBaseTable PositionBases;
 
+// FooterBits as a table, for the same loop.
+struct FooterBitTable {
+    uint8_t bits[MaxPositionSlots + 1];
+    constexpr FooterBitTable() : bits() {
+        for (uint32_t s = 0; s <= MaxPositionSlots; ++s) bits[s] = uint8_t(FooterBits(s));
+    }
+};
+constexpr FooterBitTable FooterBitCounts;
+
 static_assert(PositionSlots(15) == 30 && PositionSlots(16) == 32 && PositionSlots(17) == 34 &&
                   PositionSlots(18) == 36 && PositionSlots(19) == 38 && PositionSlots(20) == 42 &&
                   PositionSlots(21) == 50,

@@ -1,6 +1,8 @@
-// The LZX table builder (see lzx_huffman.h): canonical codes, assigned in order of length and
-// then of symbol, are checked for completeness first and then written into the root slots and
-// the node pairs behind them.
+// The LZX table builder (see lzx_huffman.h). Canonical codes, assigned in order of length and
+// then of symbol, are checked for completeness first. The codes short enough for the root take
+// its first slots; every root slot after them is the prefix of longer codes, and since longer
+// codes come later in canonical order, a prefix's widest code is its last one. The sub-tables
+// are laid out in prefix order, then every code is written into its slots, a length at a time.
 #include "cab/lzx_huffman.h"
 
 #include <cstring>
@@ -10,21 +12,27 @@
 namespace cab {
 namespace lzx {
 
+namespace {
+constexpr uint32_t MaxRootBits = 12;
+}
+
 bool BuildTable(const uint8_t* lengths, uint32_t count, uint32_t maxLength, uint32_t rootBits,
                 uint32_t* table, bool* empty) {
-    uint32_t perLength[MaxCodeLength + 1] = {};
+    if (maxLength > TableMaxLength || rootBits > MaxRootBits || count > MaxMainSymbols) return false;
+    uint32_t perLength[TableMaxLength + 1] = {};
     for (uint32_t s = 0; s < count; ++s) {
         if (lengths[s] > maxLength) return false;
         ++perLength[lengths[s]];
     }
-    // Root slots that long codes pass through must not keep a link of an earlier build.
     const uint32_t rootSize = 1u << rootBits;
-    std::memset(table, 0, rootSize * sizeof *table);  // EntryInvalid everywhere
     *empty = perLength[0] == count;
-    if (*empty) return true;
+    if (*empty) {
+        std::memset(table, 0, rootSize * sizeof *table);  // EntryInvalid everywhere
+        return true;
+    }
     // Kraft: codes left at each length must never go negative and must end at 0.
     int32_t left = 1;
-    uint32_t nextCode[MaxCodeLength + 2] = {};
+    uint32_t nextCode[TableMaxLength + 2] = {};
     for (uint32_t len = 1; len <= maxLength; ++len) {
         left = 2 * left - int32_t(perLength[len]);
         if (left < 0) return false;
@@ -32,30 +40,53 @@ bool BuildTable(const uint8_t* lengths, uint32_t count, uint32_t maxLength, uint
     }
     if (left != 0) return false;
 
-    uint32_t nextPair = rootSize;
-    for (uint32_t s = 0; s < count; ++s) {
-        const uint32_t len = lengths[s];
-        if (len == 0) continue;
-        const uint32_t code = nextCode[len]++;
-        const uint32_t leaf = s | (len << EntryLengthShift);
-        if (len <= rootBits) {
-            const uint32_t first = code << (rootBits - len), span = 1u << (rootBits - len);
-            for (uint32_t i = 0; i < span; ++i) table[first + i] = leaf;
-            continue;
+    // Root slots taken by short codes; the rest are prefixes of long codes. Each prefix's
+    // sub-table width is that of its longest code: lengths in ascending order, the last wins.
+    uint32_t shortSlots = 0;
+    for (uint32_t len = 1; len <= rootBits && len <= maxLength; ++len) {
+        shortSlots += perLength[len] << (rootBits - len);
+    }
+    uint8_t width[1u << MaxRootBits];
+    for (uint32_t len = rootBits + 1; len <= maxLength; ++len) {
+        const uint32_t extra = len - rootBits;
+        for (uint32_t code = nextCode[len], n = 0; n < perLength[len]; ++code, ++n) {
+            width[code >> extra] = uint8_t(extra);
         }
-        // Walk (and grow) the node pairs below the root slot, one per bit after the root bits.
-        uint32_t* slot = &table[code >> (len - rootBits)];
-        for (int bit = int(len - rootBits) - 1; bit >= 0; --bit) {
-            if (!(*slot & EntryLink)) {
-                // Complete codes never put a leaf where a longer code passes, and at most
-                // count - 1 pairs hang below the root; both are guaranteed by the check above.
-                *slot = EntryLink | nextPair;
-                table[nextPair] = table[nextPair + 1] = EntryInvalid;
-                nextPair += 2;
-            }
-            slot = &table[(*slot & EntryIndexMask) + ((code >> bit) & 1)];
+    }
+    uint32_t nextSlot = rootSize;
+    for (uint32_t prefix = shortSlots; prefix < rootSize; ++prefix) {
+        table[prefix] = EntryLink | (uint32_t(width[prefix]) << EntryLengthShift) | nextSlot;
+        nextSlot += 1u << width[prefix];
+    }
+
+    // The symbols in canonical order (by length, then symbol), so that each length's codes
+    // are written in one run: the loops below then take no data-dependent branches.
+    uint32_t first[TableMaxLength + 2] = {};
+    for (uint32_t len = 1; len <= TableMaxLength + 1; ++len) first[len] = first[len - 1] + perLength[len - 1];
+    uint16_t sorted[MaxMainSymbols];
+    uint32_t fill[TableMaxLength + 1];
+    for (uint32_t len = 0; len <= TableMaxLength; ++len) fill[len] = first[len];
+    for (uint32_t s = 0; s < count; ++s) sorted[fill[lengths[s]]++] = uint16_t(s);
+
+    uint32_t* slot = table;
+    for (uint32_t len = 1; len <= rootBits && len <= maxLength; ++len) {
+        const uint32_t span = 1u << (rootBits - len);
+        for (uint32_t k = first[len]; k < first[len + 1]; ++k) {
+            const uint32_t leaf = sorted[k] | (len << EntryLengthShift);
+            for (uint32_t i = 0; i < span; ++i) *slot++ = leaf;
         }
-        *slot = leaf;
+    }
+    for (uint32_t len = rootBits + 1; len <= maxLength; ++len) {
+        const uint32_t extra = len - rootBits;
+        uint32_t code = nextCode[len];
+        for (uint32_t k = first[len]; k < first[len + 1]; ++k, ++code) {
+            const uint32_t leaf = sorted[k] | (len << EntryLengthShift);
+            const uint32_t link = table[code >> extra];
+            const uint32_t spanBits = ((link >> EntryLengthShift) & EntryLengthMask) - extra;
+            uint32_t* slots =
+                table + (link & EntryIndexMask) + ((code & ((1u << extra) - 1)) << spanBits);
+            for (uint32_t i = 0, span = 1u << spanBits; i < span; ++i) slots[i] = leaf;
+        }
     }
     return true;
 }

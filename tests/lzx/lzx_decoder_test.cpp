@@ -2,9 +2,10 @@
 // not reliably reach (block changes inside a frame, the uncompressed block's alignment and pad
 // byte, the repeated-offset registers, a 257-byte match over the window's end, the E8
 // translation's limits), every malformed stream the decoder must refuse, the Codec interface's
-// checks, and random input, which must fail cleanly and quickly.
+// checks, random input, which must fail cleanly and quickly, and the decoding tables.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <random>
@@ -12,6 +13,7 @@
 
 #include "cab/cab_format.h"
 #include "cab/codec.h"
+#include "cab/lzx_decoder.h"
 #include "cab/lzx_e8.h"
 #include "tests/lzx/lzx_stream_writer.h"
 
@@ -494,6 +496,75 @@ TEST(LzxCodecInterface, AllocationFailures) {
                   cab::CodecNoMemory) << failing;
         allocationsLeft = -1;
     }
+}
+
+}  // namespace
+
+namespace {
+
+// Decoding tables: every symbol of complete codes that run past the root (sub-tables of
+// several widths, up to 16-bit codes) decodes from its canonical code and consumes exactly
+// its length; incomplete and over-subscribed lengths are refused, all zeros is the empty table.
+TEST(LzxTables, CanonicalCodesThroughRootAndSubTables) {
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> lengths;
+        uint32_t rootBits;
+        bool accepted;
+    };
+    std::vector<uint8_t> ladder;  // lengths 1 to 15, then two of 16: one prefix per width
+    for (uint8_t len = 1; len <= 15; ++len) ladder.push_back(len);
+    ladder.push_back(16);
+    ladder.push_back(16);
+    std::vector<uint8_t> wide(255, 8);  // 255 of 8 bits, 256 of 16 bits behind the last slots
+    wide.insert(wide.end(), 256, 16);
+    std::vector<uint8_t> shuffled = wide;  // the same lengths, interleaved by symbol
+    std::mt19937 random(7);
+    std::shuffle(shuffled.begin(), shuffled.end(), random);
+    std::vector<uint8_t> incomplete = ladder;
+    incomplete.back() = 0;
+    std::vector<uint8_t> oversubscribed = ladder;
+    oversubscribed.push_back(16);
+    const Case cases[] = {
+        {"ladder root 10", ladder, 10, true},
+        {"ladder root 8", ladder, 8, true},
+        {"ladder root 6", ladder, 6, true},
+        {"wide root 10", wide, 10, true},
+        {"shuffled root 10", shuffled, 10, true},
+        {"shuffled root 12", shuffled, 12, true},
+        {"incomplete", incomplete, 10, false},
+        {"over-subscribed", oversubscribed, 10, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const uint32_t count = uint32_t(c.lengths.size());
+        std::vector<uint32_t> table(cab::lzx::TableSize(count, c.rootBits), 0xDEADBEEF);
+        bool empty = true;
+        ASSERT_EQ(cab::lzx::BuildTable(c.lengths.data(), count, 16, c.rootBits, table.data(), &empty),
+                  c.accepted);
+        if (!c.accepted) continue;
+        EXPECT_FALSE(empty);
+        // Canonical codes: by length, then by symbol.
+        uint32_t code = 0;
+        for (uint32_t len = 1; len <= 16; ++len, code <<= 1) {
+            for (uint32_t s = 0; s < count; ++s) {
+                if (c.lengths[s] != len) continue;
+                cab::lzx::BitReader reader;
+                reader.bits = (uint64_t(code) << (64 - len)) | (0x5A5A5A5Aull >> len);
+                reader.count = 64;
+                ASSERT_EQ(cab::lzx::DecodeSymbol(reader, table.data(), c.rootBits), s) << "length " << len;
+                ASSERT_EQ(reader.count, int(64 - len));
+                ++code;
+            }
+        }
+    }
+    const std::vector<uint8_t> zeros(20, 0);
+    std::vector<uint32_t> table(cab::lzx::TableSize(20, 8));
+    bool empty = false;
+    EXPECT_TRUE(cab::lzx::BuildTable(zeros.data(), 20, 16, 8, table.data(), &empty));
+    EXPECT_TRUE(empty);
+    const std::vector<uint8_t> tooLong(20, 17);
+    EXPECT_FALSE(cab::lzx::BuildTable(tooLong.data(), 20, 16, 8, table.data(), &empty));
 }
 
 }  // namespace

@@ -14,13 +14,18 @@ inline uint32_t LoadLittleEndian(const uint8_t* p) {
            (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 
-// The four auxiliary functions of RFC 1321, 3.4 (F and G in their cheaper equivalent forms).
+// The four auxiliary functions of RFC 1321, 3.4, arranged for the chain of dependent steps:
+// x is the word the previous step has just computed, so each form puts as few operations after
+// x as it can. F is the cheaper equivalent form; H takes y ^ z first; G is split in two
+// disjoint parts that are added (MD5_STEP_G), so only x & z waits for x.
 #define MD5_F(x, y, z) ((z) ^ ((x) & ((y) ^ (z))))
-#define MD5_G(x, y, z) ((y) ^ ((z) & ((x) ^ (y))))
-#define MD5_H(x, y, z) ((x) ^ (y) ^ (z))
+#define MD5_H(x, y, z) ((x) ^ ((y) ^ (z)))
 #define MD5_I(x, y, z) ((y) ^ ((x) | ~(z)))
 #define MD5_STEP(f, a, b, c, d, word, constant, shift) \
-    a = b + RotateLeft(a + f(b, c, d) + (word) + (constant), shift)
+    a = b + RotateLeft(a + (word) + (constant) + f(b, c, d), shift)
+// G(x, y, z) = (x & z) | (y & ~z): the two parts have no bit in common, so | is +.
+#define MD5_STEP_G(a, b, c, d, word, constant, shift) \
+    a = b + RotateLeft(a + (word) + (constant) + ((c) & ~(d)) + ((b) & (d)), shift)
 
 void HashBlocks(uint32_t state[4], const uint8_t* data, size_t blocks) {
     for (; blocks > 0; --blocks, data += 64) {
@@ -45,22 +50,22 @@ void HashBlocks(uint32_t state[4], const uint8_t* data, size_t blocks) {
         MD5_STEP(MD5_F, c, d, a, b, w[14], 0xa679438e, 17);
         MD5_STEP(MD5_F, b, c, d, a, w[15], 0x49b40821, 22);
 
-        MD5_STEP(MD5_G, a, b, c, d, w[1], 0xf61e2562, 5);
-        MD5_STEP(MD5_G, d, a, b, c, w[6], 0xc040b340, 9);
-        MD5_STEP(MD5_G, c, d, a, b, w[11], 0x265e5a51, 14);
-        MD5_STEP(MD5_G, b, c, d, a, w[0], 0xe9b6c7aa, 20);
-        MD5_STEP(MD5_G, a, b, c, d, w[5], 0xd62f105d, 5);
-        MD5_STEP(MD5_G, d, a, b, c, w[10], 0x02441453, 9);
-        MD5_STEP(MD5_G, c, d, a, b, w[15], 0xd8a1e681, 14);
-        MD5_STEP(MD5_G, b, c, d, a, w[4], 0xe7d3fbc8, 20);
-        MD5_STEP(MD5_G, a, b, c, d, w[9], 0x21e1cde6, 5);
-        MD5_STEP(MD5_G, d, a, b, c, w[14], 0xc33707d6, 9);
-        MD5_STEP(MD5_G, c, d, a, b, w[3], 0xf4d50d87, 14);
-        MD5_STEP(MD5_G, b, c, d, a, w[8], 0x455a14ed, 20);
-        MD5_STEP(MD5_G, a, b, c, d, w[13], 0xa9e3e905, 5);
-        MD5_STEP(MD5_G, d, a, b, c, w[2], 0xfcefa3f8, 9);
-        MD5_STEP(MD5_G, c, d, a, b, w[7], 0x676f02d9, 14);
-        MD5_STEP(MD5_G, b, c, d, a, w[12], 0x8d2a4c8a, 20);
+        MD5_STEP_G(a, b, c, d, w[1], 0xf61e2562, 5);
+        MD5_STEP_G(d, a, b, c, w[6], 0xc040b340, 9);
+        MD5_STEP_G(c, d, a, b, w[11], 0x265e5a51, 14);
+        MD5_STEP_G(b, c, d, a, w[0], 0xe9b6c7aa, 20);
+        MD5_STEP_G(a, b, c, d, w[5], 0xd62f105d, 5);
+        MD5_STEP_G(d, a, b, c, w[10], 0x02441453, 9);
+        MD5_STEP_G(c, d, a, b, w[15], 0xd8a1e681, 14);
+        MD5_STEP_G(b, c, d, a, w[4], 0xe7d3fbc8, 20);
+        MD5_STEP_G(a, b, c, d, w[9], 0x21e1cde6, 5);
+        MD5_STEP_G(d, a, b, c, w[14], 0xc33707d6, 9);
+        MD5_STEP_G(c, d, a, b, w[3], 0xf4d50d87, 14);
+        MD5_STEP_G(b, c, d, a, w[8], 0x455a14ed, 20);
+        MD5_STEP_G(a, b, c, d, w[13], 0xa9e3e905, 5);
+        MD5_STEP_G(d, a, b, c, w[2], 0xfcefa3f8, 9);
+        MD5_STEP_G(c, d, a, b, w[7], 0x676f02d9, 14);
+        MD5_STEP_G(b, c, d, a, w[12], 0x8d2a4c8a, 20);
 
         MD5_STEP(MD5_H, a, b, c, d, w[5], 0xfffa3942, 4);
         MD5_STEP(MD5_H, d, a, b, c, w[8], 0x8771f681, 11);
