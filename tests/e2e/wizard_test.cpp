@@ -239,6 +239,7 @@ TEST_F(Wizard, CancelDuringInstallWaitsForTheWorker) {
     std::string log = ReadTestFile(folder_ + "\\log\\install.log");
     EXPECT_EQ(log.substr(log.size() - 15), "</InstallLog>\r\n") << log;
     EXPECT_FALSE(FileExists(games_ + "data\\level.dat"));
+    EndProcessesNamed("sleeper.exe");  // the command goes on running after a cancel
 }
 
 }  // namespace

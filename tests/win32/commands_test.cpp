@@ -92,6 +92,7 @@ TEST_F(Commands, AbortedEndsTheWaitForALongCommand) {
     EXPECT_FALSE(result);
     EXPECT_LT(ended - raised, 5000u);  // the wait ended long before the command would have
     EXPECT_FALSE(Exists(folder_ + "\\after.txt"));
+    EndProcessesNamed("sleeper.exe");  // the command itself goes on running
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // Test robot: process control and window inspection through the ordinary user32 calls.
 #include "tests/win32/robot.h"
 
+#include <tlhelp32.h>
+
 #include <cstring>
 
 namespace {
@@ -94,6 +96,21 @@ void Terminate(RobotProcess& process) {
     WaitForSingleObject(process.process, 5000);
     CloseHandle(process.process);
     process.process = nullptr;
+}
+
+void EndProcessesNamed(const char* name) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+        if (lstrcmpiA(entry.szExeFile, name) != 0) continue;
+        HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID);
+        if (process) {
+            TerminateProcess(process, 1);
+            CloseHandle(process);
+        }
+    }
+    CloseHandle(snapshot);
 }
 
 HWND WaitForWindow(const RobotProcess& process, const char* title, const char* className, DWORD timeoutMs) {

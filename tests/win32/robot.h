@@ -21,6 +21,10 @@ bool StartProgram(const std::string& exe, const std::vector<std::string>& enviro
 bool WaitForExit(RobotProcess& process, DWORD timeoutMs, DWORD& exitCode);
 void Terminate(RobotProcess& process);
 
+// Ends every process of this executable name (a command a test's installer left running, which
+// would otherwise keep the test's output open after the test).
+void EndProcessesNamed(const char* name);
+
 // The first visible top-level window of the process whose caption equals title (any caption
 // when title is null) and whose class is className (any when null); waits up to timeoutMs.
 HWND WaitForWindow(const RobotProcess& process, const char* title, const char* className, DWORD timeoutMs);
