@@ -5,7 +5,7 @@
 // bit buffer is 64 bits wide, so one refill per symbol covers the main symbol, the length symbol
 // and the footer; the input is a private zero-padded copy, so the reader never tests for the
 // input's end while fetching; every match length is checked once against the bytes left in the
-// block and frame, after which copies run without further checks, eight bytes at a time when
+// block and frame, after which copies run without further checks, 16 or 8 bytes at a time when
 // source and destination are far enough apart. Positions below WindowMirror take a careful
 // path that also writes the window's mirror.
 #include "cab/lzx_decoder.h"
@@ -18,41 +18,41 @@ namespace cab {
 namespace lzx {
 namespace {
 
-template <typename Word>
-inline void CopyWord(uint8_t* to, const uint8_t* from) {
-    Word v;
-    std::memcpy(&v, from, sizeof v);
-    std::memcpy(to, &v, sizeof v);
+// Copies a match in chunks of Size bytes. The source must be at least Size bytes away from the
+// destination: behind it, so that every chunk reads bytes that are final already, or ahead of
+// it (the window's previous pass), so that no chunk reads a byte an earlier chunk has written.
+// The last chunk may write up to Size - 1 bytes past the match; those bytes (not yet written
+// in this pass, or the mirror) are read before the copy and put back after it, which is cheaper
+// than a tail of branches on the length and keeps every byte ahead exactly as it was.
+template <uint32_t Size>
+inline void CopyChunks(uint8_t* to, const uint8_t* from, uint32_t length) {
+    struct Chunk {
+        uint8_t bytes[Size];
+    };
+    Chunk ahead, chunk;
+    std::memcpy(&ahead, to + length, Size);
+    uint32_t i = 0;
+    do {
+        std::memcpy(&chunk, from + i, Size);
+        std::memcpy(to + i, &chunk, Size);
+        i += Size;
+    } while (i < length);
+    std::memcpy(to + length, &ahead, Size);
 }
-inline void Copy8(uint8_t* to, const uint8_t* from) { CopyWord<uint64_t>(to, from); }
 
 // Copies a match of `length` bytes to `to` (at least WindowMirror bytes into the window)
 // from `from`, `offset` bytes back in the stream. A source behind the destination may overlap
 // it (the match then repeats its last `offset` bytes); a source ahead of it is the previous
 // pass over the window, read before this match overwrites any of it.
 inline void CopyMatch(uint8_t* to, const uint8_t* from, uint32_t length, uint32_t offset) {
-    if (from > to) {
-        std::memmove(to, from, length);
-        return;
+    const uintptr_t gap = from < to ? offset : uintptr_t(from - to);
+    if (gap >= 16) {
+        CopyChunks<16>(to, from, length);
+    } else if (gap >= 8) {
+        CopyChunks<8>(to, from, length);
+    } else {
+        for (uint32_t i = 0; i < length; ++i) to[i] = from[i];
     }
-    if (offset >= 8) {
-        // Each 8-byte step reads bytes at least 8 behind what it writes: final already. The
-        // last step may overlap the one before it; it writes the same bytes again. Shorter
-        // matches are two overlapping words, of source bytes that lie wholly before `to`.
-        if (length >= 8) {
-            uint32_t i = 0;
-            for (; i + 8 <= length; i += 8) Copy8(to + i, from + i);
-            if (i < length) Copy8(to + length - 8, from + length - 8);
-        } else if (length >= 4) {
-            CopyWord<uint32_t>(to, from);
-            CopyWord<uint32_t>(to + length - 4, from + length - 4);
-        } else {
-            CopyWord<uint16_t>(to, from);
-            CopyWord<uint16_t>(to + length - 2, from + length - 2);
-        }
-        return;
-    }
-    for (uint32_t i = 0; i < length; ++i) to[i] = from[i];
 }
 
 // Decodes `count` bytes of the verbatim or aligned block in progress at the window position.

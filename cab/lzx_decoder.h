@@ -16,9 +16,12 @@ namespace cab {
 namespace lzx {
 
 constexpr uint32_t WindowMirror = MaxMatch;
-// The window allocation: 2^n bytes, the mirror and a little slack.
-constexpr uint32_t WindowExtra = 261;
-static_assert(WindowExtra >= WindowMirror, "the mirror fits behind the window");
+// The window allocation: 2^n bytes, the mirror and the slack that match copies in 16-byte chunks
+// read and write past the mirror's end (a source that starts in the window's last byte runs up
+// to 256 bytes into the mirror, and its last chunk up to 15 bytes further).
+constexpr uint32_t MatchChunkSlack = 16;
+constexpr uint32_t WindowExtra = WindowMirror + MatchChunkSlack;
+static_assert(WindowExtra >= WindowMirror + 15, "the chunks of a match copy stay inside the window");
 
 // Root widths of the decoding tables.
 constexpr uint32_t MainRootBits = 10;

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "cab/cab_format.h"
@@ -188,6 +189,72 @@ TEST(LzxFrames, LongestMatchesAcrossTheWindowEnd) {
     Codec codec(15);
     EXPECT_EQ(codec.Decode(frame1, window), fill);
     EXPECT_EQ(codec.Decode(w.TakeFrame(), uint32_t(expected.size())), expected);
+}
+
+// Match copies that run in chunks may write past a match's end; the bytes there are the
+// window's previous pass until this pass reaches them, and a match with an offset of nearly the
+// window size reads them. Each case fills the window, moves past the mirror, then decodes its
+// matches; the result must be what a plain ring buffer gives.
+TEST(LzxFrames, BytesAheadOfAMatchStayAsTheyWere) {
+    const uint32_t window = 1u << 15;
+    struct MatchCase {
+        const char* name;
+        std::vector<std::pair<uint32_t, uint32_t>> matches;  // length, offset
+    };
+    const MatchCase cases[] = {
+        {"16-byte chunks, then the bytes just ahead", {{5, 20}, {10, window - 3}}},
+        {"8-byte chunks, then the bytes just ahead", {{3, 9}, {10, window - 3}}},
+        {"from the previous pass, then the bytes just ahead", {{20, window - 40}, {30, window - 3}}},
+        {"from the previous pass 12 bytes ahead", {{12, window - 12}, {9, window - 3}}},
+        {"short repeats, then the bytes just ahead", {{40, 3}, {40, 13}, {20, window - 5}}},
+        {"the longest match straight after a short one", {{2, 16}, {257, window - 3}}},
+    };
+    std::mt19937 random(11);
+    Bytes fill(window);
+    for (uint8_t& b : fill) b = uint8_t(random());
+    for (const MatchCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        StreamWriter w(15);
+        w.E8Header(0);
+        w.Uncompressed(fill, 1, 1, 1);
+        Bytes frame1 = w.TakeFrame();
+
+        const uint32_t leadOffset = 101;
+        std::vector<uint32_t> mainSymbols = {'q', MatchSymbol(SlotOfOffset(leadOffset), 257)};
+        std::vector<uint32_t> lengthSymbols = {0, 248};
+        uint32_t size = 1 + 257;
+        for (const auto& m : c.matches) {
+            mainSymbols.push_back(MatchSymbol(SlotOfOffset(m.second), m.first));
+            if (m.first >= 9) lengthSymbols.push_back(m.first - 9);
+            size += m.first;
+        }
+        std::sort(mainSymbols.begin(), mainSymbols.end());
+        mainSymbols.erase(std::unique(mainSymbols.begin(), mainSymbols.end()), mainSymbols.end());
+        std::sort(lengthSymbols.begin(), lengthSymbols.end());
+        lengthSymbols.erase(std::unique(lengthSymbols.begin(), lengthSymbols.end()), lengthSymbols.end());
+        w.BlockHeader(cab::lzx::BlockVerbatim, size);
+        w.MainAndLengthTrees(MainTree(w, mainSymbols), CompleteLengths(249, lengthSymbols));
+        w.Literal('q');
+        w.Match(257, SlotOfOffset(leadOffset), leadOffset);
+        for (const auto& m : c.matches) w.Match(m.first, SlotOfOffset(m.second), m.second);
+
+        Bytes ring = fill, expected;
+        auto copy = [&](uint32_t length, uint32_t offset) {
+            for (uint32_t i = 0; i < length; ++i) {
+                const uint8_t b = ring[(window + expected.size() - offset) % window];
+                ring[expected.size() % window] = b;
+                expected.push_back(b);
+            }
+        };
+        ring[0] = 'q';
+        expected.push_back('q');
+        copy(257, leadOffset);
+        for (const auto& m : c.matches) copy(m.first, m.second);
+
+        Codec codec(15);
+        EXPECT_EQ(codec.Decode(frame1, window), fill);
+        EXPECT_EQ(codec.Decode(w.TakeFrame(), size), expected);
+    }
 }
 
 // ---- E8 translation -------------------------------------------------------------------------
