@@ -19,12 +19,17 @@ bool TreeInputLeft(DecoderState& state) {
     return !state.inputExhausted;
 }
 
+// (length - delta) modulo 17, for a length and a delta of 0 to 16.
+inline uint8_t LengthMinus(uint32_t length, uint32_t delta) {
+    const int32_t difference = int32_t(length) - int32_t(delta);
+    return uint8_t(difference + (int32_t(LengthModulus) & (difference >> 31)));
+}
+
 // Reads the lengths of symbols [first, end) of a tree against their previous values, which
 // `lengths` holds and which are replaced.
 bool ReadLengths(DecoderState& state, uint8_t* lengths, uint32_t first, uint32_t end) {
-    BitReader& reader = state.reader;
     for (uint32_t i = 0; i < PretreeSymbols; ++i) {
-        state.pretreeLengths[i] = uint8_t(reader.Read(PretreeLengthBits));
+        state.pretreeLengths[i] = uint8_t(state.reader.Read(PretreeLengthBits));
     }
     if (!TreeInputLeft(state)) return false;
     bool empty = false;
@@ -33,27 +38,44 @@ bool ReadLengths(DecoderState& state, uint8_t* lengths, uint32_t first, uint32_t
         empty) {
         return false;
     }
+    // The loop works on a local copy of the reader: the lengths are byte stores, which the
+    // compiler must otherwise assume may change the reader in the state.
+    BitReader reader = state.reader;
+    const uint32_t* const table = state.pretreeTable;
+    const int64_t limit = TreeLimit(state);
+    bool exhausted = false, ok = true;
     uint32_t i = first;
     while (i < end) {
         reader.Refill();
-        const uint32_t code = DecodeSymbol(reader, state.pretreeTable, PretreeRootBits);
+        const uint32_t code = DecodeSymbol(reader, table, PretreeRootBits);
         if (code < LengthModulus) {
-            lengths[i] = uint8_t((lengths[i] + LengthModulus - code) % LengthModulus);
+            lengths[i] = LengthMinus(lengths[i], code);
             ++i;
         } else if (code == PretreeZeros4 || code == PretreeZeros20) {
             uint32_t run = code == PretreeZeros4 ? 4 + reader.Take(4) : 20 + reader.Take(5);
             for (; run > 0 && i < end; --run) lengths[i++] = 0;
         } else {  // PretreeSame4
             uint32_t run = 4 + reader.Take(1);
-            if (!TreeInputLeft(state)) return false;
-            const uint32_t delta = DecodeSymbol(reader, state.pretreeTable, PretreeRootBits);
-            if (delta >= LengthModulus) return false;
-            const uint8_t value = uint8_t((lengths[i] + LengthModulus - delta) % LengthModulus);
+            if (reader.Consumed() >= limit) {
+                exhausted = true;
+                break;
+            }
+            const uint32_t delta = DecodeSymbol(reader, table, PretreeRootBits);
+            if (delta >= LengthModulus) {
+                ok = false;
+                break;
+            }
+            const uint8_t value = LengthMinus(lengths[i], delta);
             for (; run > 0 && i < end; --run) lengths[i++] = value;
         }
-        if (!TreeInputLeft(state)) return false;
+        if (reader.Consumed() >= limit) {
+            exhausted = true;
+            break;
+        }
     }
-    return true;
+    state.reader = reader;
+    if (exhausted) state.inputExhausted = true;
+    return ok && !exhausted;
 }
 
 bool ReadMainAndLengthTrees(DecoderState& state) {

@@ -19,10 +19,32 @@ constexpr uint32_t MaxRootBits = 12;
 bool BuildTable(const uint8_t* lengths, uint32_t count, uint32_t maxLength, uint32_t rootBits,
                 uint32_t* table, bool* empty) {
     if (maxLength > TableMaxLength || rootBits > MaxRootBits || count > MaxMainSymbols) return false;
-    uint32_t perLength[TableMaxLength + 1] = {};
-    for (uint32_t s = 0; s < count; ++s) {
-        if (lengths[s] > maxLength) return false;
-        ++perLength[lengths[s]];
+    // Counted in four interleaved histograms: runs of equal lengths are common, and one
+    // histogram would make each count wait for the previous one's store.
+    uint32_t counts[4][32] = {};
+    uint8_t largest = 0;
+    uint32_t s = 0;
+    for (; s + 4 <= count; s += 4) {
+        ++counts[0][lengths[s] & 31];
+        ++counts[1][lengths[s + 1] & 31];
+        ++counts[2][lengths[s + 2] & 31];
+        ++counts[3][lengths[s + 3] & 31];
+        largest |= lengths[s] | lengths[s + 1] | lengths[s + 2] | lengths[s + 3];
+    }
+    for (; s < count; ++s) {
+        ++counts[0][lengths[s] & 31];
+        largest |= lengths[s];
+    }
+    uint32_t perLength[TableMaxLength + 1];
+    for (uint32_t len = 0; len <= TableMaxLength; ++len) {
+        perLength[len] = counts[0][len] + counts[1][len] + counts[2][len] + counts[3][len];
+    }
+    if (largest > maxLength) {
+        // Some length is too long, or only their or is (16 | 1): look at each. (The mask kept
+        // the counts in bounds meanwhile.)
+        for (s = 0; s < count; ++s) {
+            if (lengths[s] > maxLength) return false;
+        }
     }
     const uint32_t rootSize = 1u << rootBits;
     *empty = perLength[0] == count;
@@ -73,7 +95,11 @@ bool BuildTable(const uint8_t* lengths, uint32_t count, uint32_t maxLength, uint
         const uint32_t span = 1u << (rootBits - len);
         for (uint32_t k = first[len]; k < first[len + 1]; ++k) {
             const uint32_t leaf = sorted[k] | (len << EntryLengthShift);
-            for (uint32_t i = 0; i < span; ++i) *slot++ = leaf;
+            if (span >= 4) {
+                for (uint32_t i = 0; i < span; i += 4, slot += 4) slot[0] = slot[1] = slot[2] = slot[3] = leaf;
+            } else {
+                for (uint32_t i = 0; i < span; ++i) *slot++ = leaf;
+            }
         }
     }
     for (uint32_t len = rootBits + 1; len <= maxLength; ++len) {
