@@ -5,7 +5,7 @@
 // Refill tops it up a word at a time to at least 49 bits, enough for a main symbol, a length
 // symbol and a 17-bit footer. Words are fetched from `data`, the decoder's own copy of the
 // frame's input followed by zero bytes (InputPadding of them), so a look-ahead past the input
-// reads zeros; beyond the padding nothing is read at all and zeros are shifted in.
+// reads zeros, and fetching needs no test of its own (see InputPadding).
 //
 // The reader counts consumed bits from `base`, the byte at which it was last primed. The
 // input is used up, for the purposes of the format's checks, once the words fetched would
@@ -20,13 +20,15 @@ namespace cab {
 namespace lzx {
 
 // Zero bytes after the input copy. The decoder checks the consumed bits against the input's end
-// before every symbol and every tree length, so the reader never gets further ahead than a
-// block header and a pretree (under 32 bytes) plus 8 bytes of look-ahead.
+// (a few bytes past it at most) before every symbol, every tree length and every block header.
+// Between two checks the reader consumes at most a block header, an aligned tree and a pretree
+// (17 bytes) or, after an uncompressed block, starts again at most 5 bytes past the input's end;
+// a refill then fetches at most 6 bytes beyond the 8 it holds. Every fetch thus stays well inside
+// the padding.
 constexpr uint32_t InputPadding = 64;
 
 struct BitReader {
     const uint8_t* data = nullptr;
-    uint32_t loadEnd = 0;   // words starting at or after this offset are not read
     uint32_t base = 0;      // byte offset of the last priming
     uint32_t next = 0;      // byte offset of the next word to fetch
     uint64_t bits = 0;
@@ -40,12 +42,9 @@ struct BitReader {
         Refill();
     }
 
-    uint32_t Word(uint32_t at) const {
-        return at < loadEnd ? uint32_t(data[at]) | (uint32_t(data[at + 1]) << 8) : 0;
-    }
+    uint32_t Word(uint32_t at) const { return uint32_t(data[at]) | (uint32_t(data[at + 1]) << 8); }
     // Two words, the first in the upper half.
     uint32_t TwoWords(uint32_t at) const {
-        if (at + 2 >= loadEnd) return (Word(at) << 16) | Word(at + 2);
         uint32_t v;
         std::memcpy(&v, data + at, 4);
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__

@@ -140,6 +140,9 @@ bool ReadBlockHeader(DecoderState& state) {
         state.blockType = BlockNone;
         reader.Prime(state.bytePosition);
     }
+    // A header that would start past the input's end reads zeros, block type 0: refused here,
+    // before it is read, so that headers of empty blocks cannot follow one another for ever.
+    if (reader.Consumed() >= TreeLimit(state)) return false;
     const uint32_t type = reader.Read(BlockTypeBits);
     uint32_t size = reader.Read(8) << 16;
     size |= reader.Read(8) << 8;

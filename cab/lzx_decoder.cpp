@@ -213,7 +213,6 @@ bool DecodeFrame(DecoderState& state, const uint8_t* input, uint32_t inputSize, 
     std::memset(state.input + inputSize, 0, InputPadding);
     state.inputSize = inputSize;
     state.reader.data = state.input;
-    state.reader.loadEnd = inputSize + InputPadding - 1;
     // An uncompressed block in progress continues with this input's first byte; otherwise bits
     // start there.
     state.bytePosition = 0;
