@@ -7,6 +7,8 @@
 #include <cstring>
 #include <vector>
 
+#include "tools/cabx/read_cache.h"
+
 #ifndef _WIN32
 #include <dirent.h>
 #include <strings.h>
@@ -17,6 +19,7 @@ namespace {
 struct OpenHandle {
     bool used = false;
     std::FILE* file = nullptr;
+    CachedFile reading;    // cabinets: reads go through its buffers
     int64_t base = 0;      // the cabinet's first byte in the file
     int64_t length = -1;   // bytes the handle presents; -1: to the end of the file
     int64_t position = 0;  // relative to base
@@ -45,14 +48,6 @@ OpenHandle* Find(int handle) {
     if (handle < 1 || handle > static_cast<int>(handles.size())) return nullptr;
     OpenHandle& h = handles[handle - 1];
     return h.used ? &h : nullptr;
-}
-
-bool SeekFile(std::FILE* file, int64_t offset) {
-#ifdef _WIN32
-    return _fseeki64(file, offset, SEEK_SET) == 0;
-#else
-    return fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
-#endif
 }
 
 // The name as written, or else a file of its folder whose name matches without regard to case.
@@ -87,12 +82,7 @@ int Open(const char* name, int /*flags*/, int /*mode*/) {
         h.base = rangeOffset;
         h.length = rangeLength;
     }
-    if (!SeekFile(h.file, h.base)) {
-        std::fclose(h.file);
-        return -1;
-    }
-    // Cabinet reads are mostly whole blocks; a larger buffer saves system calls on the rest.
-    std::setvbuf(h.file, nullptr, _IOFBF, 1 << 16);
+    h.reading.file = h.file;
     return AddHandle(h);
 }
 
@@ -104,7 +94,7 @@ int32_t Read(int handle, void* buffer, uint32_t count) {
         if (left <= 0) return 0;
         if (count > left) count = static_cast<uint32_t>(left);
     }
-    const size_t got = std::fread(buffer, 1, count, h->file);
+    const size_t got = ReadCachedAt(h->reading, h->base + h->position, buffer, count);
     h->position += static_cast<int64_t>(got);
     return static_cast<int32_t>(got);
 }
@@ -124,7 +114,6 @@ int32_t Seek(int handle, int32_t offset, int origin) {
     if (h == nullptr || h->sink != nullptr) return -1;
     const int64_t target = origin == cab::SeekFromStart ? offset : h->position + offset;
     if (target < 0 || (h->length >= 0 && target > h->length)) return -1;
-    if (!SeekFile(h->file, h->base + target)) return -1;
     h->position = target;
     return static_cast<int32_t>(target);
 }
