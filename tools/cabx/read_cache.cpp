@@ -4,23 +4,17 @@
 #include <algorithm>
 #include <cstring>
 
+#include "tools/cabwriter/file_position.h"
+
 namespace {
 
 constexpr size_t RegionSize = 256 * 1024;
 
 size_t ReadDirect(std::FILE* file, int64_t offset, void* buffer, size_t count) {
-    return SeekFile(file, offset) ? std::fread(buffer, 1, count, file) : 0;
+    return cabwriter::SeekFile(file, offset) ? std::fread(buffer, 1, count, file) : 0;
 }
 
 }  // namespace
-
-bool SeekFile(std::FILE* file, int64_t offset) {
-#ifdef _WIN32
-    return _fseeki64(file, offset, SEEK_SET) == 0;
-#else
-    return fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
-#endif
-}
 
 size_t ReadCachedAt(CachedFile& cached, int64_t offset, void* buffer, size_t count) {
     uint8_t* out = static_cast<uint8_t*>(buffer);

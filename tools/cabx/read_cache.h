@@ -24,6 +24,3 @@ struct CachedFile {
 
 // Reads up to `count` bytes from `offset` of the file; fewer only at its end or on an error.
 size_t ReadCachedAt(CachedFile& cached, int64_t offset, void* buffer, size_t count);
-
-// Positions a file at `offset` from its start.
-bool SeekFile(std::FILE* file, int64_t offset);
