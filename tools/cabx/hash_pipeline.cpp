@@ -1,6 +1,7 @@
 // The hashing thread of `cabx test` (see hash_pipeline.h). Work travels in chunks of about
 // 1 MB: small pieces and many small entries share one chunk, so the threads meet rarely. At most
-// four chunks are in flight, which bounds the memory used when hashing falls behind.
+// eight chunks are in flight: enough for the decoder to run ahead through data that decodes
+// faster than it hashes (stored or incompressible entries), and a bound on the memory used.
 #include "tools/cabx/hash_pipeline.h"
 
 #include <condition_variable>
@@ -16,7 +17,10 @@
 namespace {
 
 constexpr size_t ChunkTarget = 1 << 20;
-constexpr size_t ChunksInFlight = 4;
+constexpr size_t ChunksInFlight = 8;
+// A chunk is handed over once it holds ChunkTarget bytes; the piece that crosses it (at most a
+// cabinet block) still fits.
+constexpr size_t ChunkCapacity = ChunkTarget + 65536;
 
 struct EntryEnd {
     size_t offset;  // bytes of the chunk that belong to the entry (and those before it)
@@ -83,6 +87,8 @@ void Hand(HashPipeline* p, bool last) {
     if (!p->spare.empty()) {
         p->current = std::move(p->spare.back());
         p->spare.pop_back();
+    } else {
+        p->current.bytes.reserve(ChunkCapacity);
     }
     hold.unlock();
     p->changed.notify_all();
@@ -92,7 +98,7 @@ void Hand(HashPipeline* p, bool last) {
 
 HashPipeline* StartHashPipeline() {
     auto* p = new HashPipeline();
-    p->current.bytes.reserve(ChunkTarget + 65536);
+    p->current.bytes.reserve(ChunkCapacity);
     p->worker = std::thread(Work, p);
     return p;
 }
