@@ -58,7 +58,11 @@ inline void CopyMatch(uint8_t* to, const uint8_t* from, uint32_t length, uint32_
 // Decodes `count` bytes of the verbatim or aligned block in progress at the window position.
 // The block's trees are in the tables; the caller has checked that the bytes fit the block,
 // the frame and the window.
-template <bool Aligned>
+//
+// NearStart: the careful variant for positions below WindowMirror, which writes the mirror too
+// and stops at the first symbol that ends at or beyond WindowMirror; the fast variant leaves
+// the mirror alone.
+template <bool Aligned, bool NearStart>
 bool DecodeSymbols(DecoderState& state, uint32_t count) {
     if (state.mainEmpty) return false;
     // Everything the loop reads is held in locals: the window's stores are byte stores, which
@@ -78,7 +82,7 @@ bool DecodeSymbols(DecoderState& state, uint32_t count) {
     const uint32_t end = position + count;
     bool ok = true;
 
-    while (position < end) {
+    while (position < end && (!NearStart || position < WindowMirror)) {
         if (reader.Consumed() >= limit) {
             ok = false;
             break;
@@ -87,7 +91,7 @@ bool DecodeSymbols(DecoderState& state, uint32_t count) {
         const uint32_t symbol = DecodeSymbol(reader, mainTable, MainRootBits);
         if (symbol < LiteralCount) {
             window[position] = uint8_t(symbol);
-            if (position < WindowMirror) window[windowSize + position] = uint8_t(symbol);
+            if (NearStart) window[windowSize + position] = uint8_t(symbol);
             ++position;
             continue;
         }
@@ -142,7 +146,7 @@ bool DecodeSymbols(DecoderState& state, uint32_t count) {
             break;
         }
         const uint32_t source = (position - offset) & mask;
-        if (position >= WindowMirror) {
+        if (!NearStart) {
             CopyMatch(window + position, window + source, length, offset);
         } else {
             // Near the window's start: byte by byte, each byte also into the mirror, so that a
@@ -161,6 +165,17 @@ bool DecodeSymbols(DecoderState& state, uint32_t count) {
     state.r2 = r2;
     state.windowPosition = position;
     return ok;
+}
+
+// Decodes `count` bytes of a verbatim or aligned block: carefully up to WindowMirror, then fast.
+template <bool Aligned>
+bool DecodeBlockPart(DecoderState& state, uint32_t count) {
+    const uint32_t start = state.windowPosition;
+    if (start < WindowMirror) {
+        if (!DecodeSymbols<Aligned, true>(state, count)) return false;
+        count -= state.windowPosition - start;
+    }
+    return DecodeSymbols<Aligned, false>(state, count);
 }
 
 // Copies `count` raw bytes of the uncompressed block in progress into the window.
@@ -225,8 +240,8 @@ bool DecodeFrame(DecoderState& state, const uint8_t* input, uint32_t inputSize, 
         const uint32_t count = state.blockLeft < wanted ? state.blockLeft : wanted;
         bool ok = true;
         switch (state.blockType) {
-        case BlockVerbatim: ok = DecodeSymbols<false>(state, count); break;
-        case BlockAligned: ok = DecodeSymbols<true>(state, count); break;
+        case BlockVerbatim: ok = DecodeBlockPart<false>(state, count); break;
+        case BlockAligned: ok = DecodeBlockPart<true>(state, count); break;
         default: ok = CopyUncompressed(state, count); break;
         }
         if (!ok) return false;
