@@ -1,12 +1,16 @@
 // The hashing thread of `cabx test` (see hash_pipeline.h). Work travels in chunks of about
 // 1 MB: small pieces and many small entries share one chunk, so the threads meet rarely. At most
-// eight chunks are in flight: enough for the decoder to run ahead through data that decodes
-// faster than it hashes (stored or incompressible entries), and a bound on the memory used.
+// 32 chunks are in flight: enough for the decoder to run ahead through long stretches of data
+// that decode faster than they hash (stored or incompressible entries), and a bound on the
+// memory used.
 #include "tools/cabx/hash_pipeline.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstdio>
+#include <cstring>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <utility>
@@ -14,12 +18,16 @@
 
 #include "tools/cabx/md5.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 constexpr size_t ChunkTarget = 1 << 20;
-constexpr size_t ChunksInFlight = 8;
-// A chunk is handed over once it holds ChunkTarget bytes; the piece that crosses it (at most a
-// cabinet block) still fits.
+constexpr size_t ChunksInFlight = 32;
+// A chunk is handed over once it holds ChunkTarget bytes; room beyond that takes the piece that
+// crosses it (a cabinet block) whole.
 constexpr size_t ChunkCapacity = ChunkTarget + 65536;
 
 struct EntryEnd {
@@ -28,10 +36,35 @@ struct EntryEnd {
 };
 
 struct Chunk {
-    std::vector<uint8_t> bytes;
+    std::unique_ptr<uint8_t[]> bytes;  // ChunkCapacity bytes, given when the chunk is first filled
+    size_t size = 0;
     std::vector<EntryEnd> ends;
     bool last = false;
 };
+
+// Copies into a chunk, with streaming stores where the processor has them: the hashing thread on
+// the other core reads the chunk next, so pulling its lines into this core's cache first (and
+// pushing the decoder's window out) would be wasted work.
+void CopyIntoChunk(uint8_t* to, const uint8_t* from, size_t size) {
+#if defined(__SSE2__)
+    const size_t head = std::min(size, size_t(0 - reinterpret_cast<uintptr_t>(to)) & 15);
+    std::memcpy(to, from, head);
+    size_t i = head;
+    for (; i + 64 <= size; i += 64) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i + 16));
+        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i + 32));
+        const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i + 48));
+        _mm_stream_si128(reinterpret_cast<__m128i*>(to + i), a);
+        _mm_stream_si128(reinterpret_cast<__m128i*>(to + i + 16), b);
+        _mm_stream_si128(reinterpret_cast<__m128i*>(to + i + 32), c);
+        _mm_stream_si128(reinterpret_cast<__m128i*>(to + i + 48), d);
+    }
+    std::memcpy(to + i, from + i, size - i);
+#else
+    std::memcpy(to, from, size);
+#endif
+}
 
 }  // namespace
 
@@ -50,12 +83,12 @@ namespace {
 void HashChunk(HashPipeline& p, const Chunk& chunk) {
     size_t at = 0;
     for (const EntryEnd& end : chunk.ends) {
-        Md5Update(p.md5, chunk.bytes.data() + at, end.offset - at);
+        Md5Update(p.md5, chunk.bytes.get() + at, end.offset - at);
         std::printf("%s  %s\n", Md5End(p.md5).c_str(), end.name.c_str());
         Md5Begin(p.md5);
         at = end.offset;
     }
-    Md5Update(p.md5, chunk.bytes.data() + at, chunk.bytes.size() - at);
+    Md5Update(p.md5, chunk.bytes.get() + at, chunk.size - at);
 }
 
 void Work(HashPipeline* p) {
@@ -71,7 +104,7 @@ void Work(HashPipeline* p) {
         p->changed.notify_all();
         HashChunk(*p, chunk);
         if (chunk.last) return;
-        chunk.bytes.clear();
+        chunk.size = 0;
         chunk.ends.clear();
         std::lock_guard<std::mutex> hold(p->lock);
         p->spare.push_back(std::move(chunk));
@@ -79,6 +112,9 @@ void Work(HashPipeline* p) {
 }
 
 void Hand(HashPipeline* p, bool last) {
+#if defined(__SSE2__)
+    _mm_sfence();  // the streaming stores reach memory before the chunk changes hands
+#endif
     p->current.last = last;
     std::unique_lock<std::mutex> hold(p->lock);
     p->changed.wait(hold, [p] { return p->queue.size() < ChunksInFlight; });
@@ -87,8 +123,6 @@ void Hand(HashPipeline* p, bool last) {
     if (!p->spare.empty()) {
         p->current = std::move(p->spare.back());
         p->spare.pop_back();
-    } else {
-        p->current.bytes.reserve(ChunkCapacity);
     }
     hold.unlock();
     p->changed.notify_all();
@@ -98,19 +132,26 @@ void Hand(HashPipeline* p, bool last) {
 
 HashPipeline* StartHashPipeline() {
     auto* p = new HashPipeline();
-    p->current.bytes.reserve(ChunkCapacity);
     p->worker = std::thread(Work, p);
     return p;
 }
 
 void HashBytes(HashPipeline* p, const void* data, uint32_t size) {
     const uint8_t* bytes = static_cast<const uint8_t*>(data);
-    p->current.bytes.insert(p->current.bytes.end(), bytes, bytes + size);
-    if (p->current.bytes.size() >= ChunkTarget) Hand(p, false);
+    while (size > 0) {
+        Chunk& chunk = p->current;
+        if (!chunk.bytes) chunk.bytes.reset(new uint8_t[ChunkCapacity]);
+        const size_t piece = std::min<size_t>(size, ChunkCapacity - chunk.size);
+        CopyIntoChunk(chunk.bytes.get() + chunk.size, bytes, piece);
+        chunk.size += piece;
+        bytes += piece;
+        size -= uint32_t(piece);
+        if (chunk.size >= ChunkTarget) Hand(p, false);
+    }
 }
 
 void EndHashedEntry(HashPipeline* p, const std::string& name) {
-    p->current.ends.push_back({p->current.bytes.size(), name});
+    p->current.ends.push_back({p->current.size, name});
 }
 
 void FinishHashPipeline(HashPipeline* p) {
