@@ -3,34 +3,22 @@
 
 #include <cstring>
 
+#include "config/file_position.h"
 #include "config/paths.h"
 
 namespace {
 
 constexpr size_t CopyPieceSize = 4096;
 
-bool SeekTo(std::FILE* file, int64_t offset) {
-#ifdef _WIN32
-    return _fseeki64(file, offset, SEEK_SET) == 0;
-#else
-    return fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
-#endif
-}
-
 bool FileLength(std::FILE* file, int64_t& length) {
-#ifdef _WIN32
-    if (_fseeki64(file, 0, SEEK_END) != 0) return false;
-    length = _ftelli64(file);
-#else
-    if (fseeko(file, 0, SEEK_END) != 0) return false;
-    length = static_cast<int64_t>(ftello(file));
-#endif
+    if (!SeekFileEnd(file)) return false;
+    length = FilePosition(file);
     return length >= 0;
 }
 
 bool ReadU32At(std::FILE* file, int64_t offset, uint32_t& value) {
     unsigned char bytes[4];
-    if (!SeekTo(file, offset) || std::fread(bytes, 1, 4, file) != 4) return false;
+    if (!SeekFile(file, offset) || std::fread(bytes, 1, 4, file) != 4) return false;
     value = uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 | uint32_t(bytes[3]) << 24;
     return true;
 }
@@ -59,7 +47,7 @@ bool WalkPayloadChain(std::FILE* file, const std::function<bool(const PayloadRec
 }
 
 bool CopyFileRange(std::FILE* from, int64_t offset, int64_t length, std::FILE* to) {
-    if (!SeekTo(from, offset)) return false;
+    if (!SeekFile(from, offset)) return false;
     char piece[CopyPieceSize];
     while (length > 0) {
         size_t want = length < int64_t(CopyPieceSize) ? size_t(length) : CopyPieceSize;
@@ -72,7 +60,7 @@ bool CopyFileRange(std::FILE* from, int64_t offset, int64_t length, std::FILE* t
 
 bool ReadRecordText(std::FILE* file, int64_t offset, int64_t length, std::string& text) {
     text.assign(static_cast<size_t>(length), '\0');
-    if (!SeekTo(file, offset)) return false;
+    if (!SeekFile(file, offset)) return false;
     if (length > 0 && std::fread(&text[0], 1, text.size(), file) != text.size()) return false;
     size_t nul = text.find('\0');
     if (nul != std::string::npos) text.resize(nul);

@@ -8,7 +8,7 @@
 
 #include "cab/cab_format.h"
 #include "cab/checksum.h"
-#include "tools/cabwriter/file_position.h"
+#include "config/file_position.h"
 #include "tools/cabwriter/little_endian.h"
 
 namespace cabwriter {

@@ -4,14 +4,14 @@
 #include <algorithm>
 #include <cstring>
 
-#include "tools/cabwriter/file_position.h"
+#include "config/file_position.h"
 
 namespace {
 
 constexpr size_t RegionSize = 256 * 1024;
 
 size_t ReadDirect(std::FILE* file, int64_t offset, void* buffer, size_t count) {
-    return cabwriter::SeekFile(file, offset) ? std::fread(buffer, 1, count, file) : 0;
+    return SeekFile(file, offset) ? std::fread(buffer, 1, count, file) : 0;
 }
 
 }  // namespace

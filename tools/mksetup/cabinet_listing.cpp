@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "cab/cab_format.h"
-#include "tools/cabwriter/file_position.h"
+#include "config/file_position.h"
 
 namespace {
 
@@ -31,7 +31,7 @@ bool ReadText(std::FILE* file, std::string& text) {
 bool ListCabinet(std::FILE* file, int64_t offset, CabinetListing& listing, std::string& error) {
     listing = CabinetListing();
     uint8_t header[cab::HeaderSize];
-    if (!cabwriter::SeekFile(file, offset) || !ReadExactly(file, header, sizeof header) ||
+    if (!SeekFile(file, offset) || !ReadExactly(file, header, sizeof header) ||
         std::memcmp(header, cab::HeaderSignature, 4) != 0) {
         error = "not a cabinet";
         return false;
@@ -77,7 +77,7 @@ bool ListCabinet(std::FILE* file, int64_t offset, CabinetListing& listing, std::
         listed.typeCompress = ReadU16(&folder[cab::FolderOffsetCompression]);
         listing.folders.push_back(listed);
     }
-    if (!cabwriter::SeekFile(file, offset + ReadU32(header + cab::HeaderOffsetCoffFiles))) {
+    if (!SeekFile(file, offset + ReadU32(header + cab::HeaderOffsetCoffFiles))) {
         error = "cabinet file list out of reach";
         return false;
     }

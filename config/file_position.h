@@ -4,8 +4,6 @@
 #include <cstdint>
 #include <cstdio>
 
-namespace cabwriter {
-
 inline bool SeekFile(std::FILE* file, int64_t offset) {
 #ifdef _WIN32
     return _fseeki64(file, offset, SEEK_SET) == 0;
@@ -30,5 +28,3 @@ inline int64_t FilePosition(std::FILE* file) {
     return static_cast<int64_t>(ftello(file));
 #endif
 }
-
-}  // namespace cabwriter
