@@ -393,24 +393,18 @@ Bytes TruncatedTree() {
     frame.resize(40);
     return frame;
 }
-Bytes MatchPastFrameEnd() {
+// A literal and a 5-byte match in a verbatim block of blockSize bytes.
+Bytes LiteralAndMatchInBlockOf(uint32_t blockSize) {
     StreamWriter w(15);
     w.E8Header(0);
-    w.BlockHeader(cab::lzx::BlockVerbatim, 10);
+    w.BlockHeader(cab::lzx::BlockVerbatim, blockSize);
     w.MainAndLengthTrees(MainTree(w, {'a', MatchSymbol(3, 5)}), std::vector<uint8_t>(249, 0));
     w.Literal('a');
     w.Match(5, 3, 1);
     return w.TakeFrame();
 }
-Bytes MatchPastBlockEnd() {
-    StreamWriter w(15);
-    w.E8Header(0);
-    w.BlockHeader(cab::lzx::BlockVerbatim, 3);
-    w.MainAndLengthTrees(MainTree(w, {'a', MatchSymbol(3, 5)}), std::vector<uint8_t>(249, 0));
-    w.Literal('a');
-    w.Match(5, 3, 1);
-    return w.TakeFrame();
-}
+Bytes MatchPastFrameEnd() { return LiteralAndMatchInBlockOf(10); }
+Bytes MatchPastBlockEnd() { return LiteralAndMatchInBlockOf(3); }
 Bytes InputEndsBeforeSymbols() {
     StreamWriter w(15);
     w.E8Header(0);

@@ -106,15 +106,9 @@ protected:
     }
 
 #ifndef _WIN32
-    // Runs an extracting tool into a fresh folder and compares what came out with the source.
+    // Runs an extracting tool and compares what came out with the source.
     void ExtractWith(const std::string& before, const std::string& after) {
-        const std::string folder = TestFilePath("out");
-        std::filesystem::remove_all(folder);
-        std::filesystem::create_directories(folder);
-        const tooltest::CommandResult run = tooltest::RunCommand(before + tooltest::Quote(folder) + after);
-        EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
-        EXPECT_TRUE(tooltest::ReadTree(folder) == expected) << "extracted files differ from the source";
-        std::filesystem::remove_all(folder);
+        EXPECT_TRUE(tooltest::ExtractWithTool(before, after) == expected) << "extracted files differ from the source";
     }
 #endif
 

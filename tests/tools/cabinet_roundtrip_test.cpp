@@ -177,24 +177,20 @@ protected:
     }
 
 #ifndef _WIN32
-    // Runs an extracting tool into a fresh folder and compares what came out.
+    // Runs an extracting tool and compares what came out, the read-only bit included.
     void ExtractWith(const std::string& commandBeforeFolder, const std::string& commandAfterFolder) {
-        std::string folder = TestFilePath("out");
-        std::filesystem::remove_all(folder);
-        std::filesystem::create_directories(folder);
-        tooltest::CommandResult run = tooltest::RunCommand(commandBeforeFolder + tooltest::Quote(folder) + commandAfterFolder);
-        EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
-        EXPECT_EQ(tooltest::ReadTree(folder), expected);
-        for (const CabinetEntry& entry : entries) {
-            std::string file = folder + "/" + entry.name;
-            for (char& c : file) {
-                if (c == '\\') c = '/';
+        auto checkReadOnly = [this](const std::string& folder) {
+            for (const CabinetEntry& entry : entries) {
+                std::string file = folder + "/" + entry.name;
+                for (char& c : file) {
+                    if (c == '\\') c = '/';
+                }
+                struct stat info;
+                if (stat(file.c_str(), &info) != 0) continue;
+                EXPECT_EQ((info.st_mode & S_IWUSR) == 0, (entry.attribs & 0x01) != 0) << entry.name;
             }
-            struct stat info;
-            if (stat(file.c_str(), &info) != 0) continue;
-            EXPECT_EQ((info.st_mode & S_IWUSR) == 0, (entry.attribs & 0x01) != 0) << entry.name;
-        }
-        std::filesystem::remove_all(folder);
+        };
+        EXPECT_EQ(tooltest::ExtractWithTool(commandBeforeFolder, commandAfterFolder, checkReadOnly), expected);
     }
 #endif
 

@@ -100,6 +100,19 @@ std::string Quote(const std::string& text) {
 bool HaveProgram(const std::string& name) {
     return std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
 }
+
+std::map<std::string, std::string> ExtractWithTool(const std::string& before, const std::string& after,
+                                                   const std::function<void(const std::string&)>& inspect) {
+    const std::string folder = TestFilePath("out");
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    const CommandResult run = RunCommand(before + Quote(folder) + after);
+    EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+    std::map<std::string, std::string> tree = ReadTree(folder);
+    if (inspect) inspect(folder);
+    std::filesystem::remove_all(folder);
+    return tree;
+}
 #endif
 
 }  // namespace tooltest

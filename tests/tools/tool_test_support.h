@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -40,6 +41,12 @@ CommandResult RunCommand(const std::string& command);
 // Single-quoted for the shell.
 std::string Quote(const std::string& text);
 bool HaveProgram(const std::string& name);
+// Runs an extracting tool, `before` + the quoted folder + `after`, into a fresh test folder;
+// the tool must exit with 0. `inspect`, when given, sees the folder before it is removed again.
+// Returns what the tool wrote, as ReadTree gives it.
+std::map<std::string, std::string> ExtractWithTool(
+    const std::string& before, const std::string& after,
+    const std::function<void(const std::string& folder)>& inspect = nullptr);
 #endif
 
 }  // namespace tooltest
