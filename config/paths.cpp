@@ -64,3 +64,18 @@ void MakeDirectories(const std::string& path) {
     }
     CreateFolder(path);
 }
+
+bool SplitRelativeName(const std::string& name, std::vector<std::string>& components) {
+    components.clear();
+    if (name.empty() || IsPathSeparator(name[0]) || name.find(':') != std::string::npos) return false;
+    size_t start = 0;
+    while (start <= name.size()) {
+        size_t end = name.find_first_of("\\/", start);
+        if (end == std::string::npos) end = name.size();
+        const std::string part = name.substr(start, end - start);
+        if (part == "..") return false;
+        if (!part.empty()) components.push_back(part);
+        start = end + 1;
+    }
+    return true;
+}

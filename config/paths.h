@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 inline bool IsPathSeparator(char c) { return c == '\\' || c == '/'; }
 
@@ -29,3 +30,8 @@ void MakeDirectories(const std::string& path);
 
 // Creates one folder; false when it could not be created (also when it exists).
 bool CreateFolder(const std::string& path);
+
+// Splits an entry name at "\" and "/" into its components, leaving out empty ones. False for
+// a name that could leave the folder it is unpacked into: an empty name, a leading separator,
+// a drive or stream (any ":"), or a ".." component.
+bool SplitRelativeName(const std::string& name, std::vector<std::string>& components);

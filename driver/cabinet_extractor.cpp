@@ -158,15 +158,8 @@ int64_t RoundedEntrySpace(uint32_t size) {
 }
 
 bool IsSafeRelativeName(const std::string& name) {
-    if (name.empty() || IsPathSeparator(name[0]) || name.find(':') != std::string::npos) return false;
-    size_t start = 0;
-    while (start <= name.size()) {
-        size_t end = name.find_first_of("\\/", start);
-        if (end == std::string::npos) end = name.size();
-        if (name.compare(start, end - start, "..") == 0) return false;
-        start = end + 1;
-    }
-    return true;
+    std::vector<std::string> components;
+    return SplitRelativeName(name, components);
 }
 
 bool Extract(const std::string& cabinetFile, const std::string& prefix, const std::string& destination) {

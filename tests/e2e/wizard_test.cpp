@@ -63,7 +63,9 @@ TEST_F(Wizard, CancelOnEachPageAnsweredNoThenYes) {
     for (const auto& cancelCase : cases) {
         InstallerRun& run = Build(TestPackage());
         ASSERT_TRUE(run.Start());
-        if (!cancelCase.before.empty()) ASSERT_TRUE(run.Press(c::Welcome, cancelCase.before[0]));
+        if (!cancelCase.before.empty()) {
+            ASSERT_TRUE(run.Press(c::Welcome, cancelCase.before[0]));
+        }
         ASSERT_TRUE(run.Press(cancelCase.page, cancelCase.cancel));
         EXPECT_EQ(run.Answer(c::CancelQuestion, IDNO), "Really cancel?");
         ASSERT_TRUE(run.Press(cancelCase.page, cancelCase.cancel)) << "the page stays after No";
