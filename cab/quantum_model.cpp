@@ -1,10 +1,13 @@
 // Initialising and rescaling Quantum's adaptive models (see quantum_model.h).
 #include "cab/quantum_model.h"
 
+#include <cstring>
+
 namespace cab {
 namespace quantum {
 
 void InitModel(Model& model, unsigned symbols) {
+    std::memset(model.cumFreq, 0, sizeof model.cumFreq);
     model.symbols = static_cast<uint16_t>(symbols);
     model.rescaleCountdown = FirstReorderCountdown;
     for (unsigned i = 0; i <= symbols; ++i) {

@@ -12,16 +12,25 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "cab/quantum_format.h"
 
 namespace cab {
 namespace quantum {
 
+// UpdateModel works on groups of eight 16-bit entries (four without SSE2); the array of
+// cumulative frequencies is padded to whole groups.
+constexpr unsigned ModelGroupLanes = 8;
+constexpr unsigned ModelEntries = (MaxModelSymbols + 1 + ModelGroupLanes - 1) / ModelGroupLanes * ModelGroupLanes;
+
 struct Model {
+    alignas(16) uint16_t cumFreq[ModelEntries];  // entries 0..s, then padding
+    uint16_t symbol[MaxModelSymbols + 1];
     uint16_t symbols;            // s
     uint16_t rescaleCountdown;   // halvings left until the next reorder
-    uint16_t cumFreq[MaxModelSymbols + 4];  // entries 0..s, then room for UpdateModel's last group
-    uint16_t symbol[MaxModelSymbols + 1];
 };
 
 // Entry i := (s - i, symbol i); the countdown starts at FirstReorderCountdown.
@@ -32,9 +41,22 @@ void RescaleModel(Model& model);
 
 // The step after the symbol of entry `entry` was coded.
 inline void UpdateModel(Model& model, unsigned entry) {
-    // Four entries at a time as 16-bit lanes of one 64-bit word: no lane can carry into the next,
-    // as no cumulative frequency exceeds RescaleThreshold + FrequencyStep before the rescale.
-    // The last group adds to its first (entry + 1) % 4 lanes only.
+    // No lane can carry into the next: no cumulative frequency exceeds RescaleThreshold +
+    // FrequencyStep before the rescale.
+#if defined(__SSE2__)
+    // Eight entries at a time: the groups before the entry's own get the step in every lane,
+    // the entry's group in its lanes up to the entry's. Most coded entries lie in the first
+    // group, so the loop rarely runs.
+    const __m128i step = _mm_set1_epi16(FrequencyStep);
+    __m128i* group = reinterpret_cast<__m128i*>(model.cumFreq);
+    const unsigned last = entry / ModelGroupLanes;
+    for (unsigned g = 0; g < last; ++g) group[g] = _mm_add_epi16(group[g], step);
+    const __m128i lane = _mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7);
+    const __m128i beyond = _mm_cmpgt_epi16(lane, _mm_set1_epi16(int16_t(entry % ModelGroupLanes)));
+    group[last] = _mm_add_epi16(group[last], _mm_andnot_si128(beyond, step));
+#else
+    // Four entries at a time as 16-bit lanes of one 64-bit word. The last group adds to its
+    // first (entry + 1) % 4 lanes only.
     static constexpr uint16_t Steps[8] = {FrequencyStep, FrequencyStep, FrequencyStep, FrequencyStep, 0, 0, 0, 0};
     uint64_t all;
     std::memcpy(&all, Steps, sizeof all);
@@ -52,6 +74,7 @@ inline void UpdateModel(Model& model, unsigned entry) {
     std::memcpy(&lanes, model.cumFreq + i, sizeof lanes);
     lanes += some;
     std::memcpy(model.cumFreq + i, &lanes, sizeof lanes);
+#endif
     if (model.cumFreq[0] > RescaleThreshold) RescaleModel(model);
 }
 
