@@ -77,7 +77,9 @@ bool DecodeSymbols(DecoderState& state, uint32_t count) {
     const uint32_t missingLengthTree = state.lengthEmpty ? PrimaryLengths : LengthHeaders;
     const uint32_t windowSize = state.windowSize, mask = state.windowMask;
     const int64_t limit = SymbolLimit(state);
-    uint32_t r0 = state.r0, r1 = state.r1, r2 = state.r2;
+    // R0 lives in a register; R1 and R2 in repeated[1] and [2] (see the repeated offsets below).
+    uint32_t r0 = state.r0;
+    uint32_t repeated[RepeatedOffsetSlots] = {0, state.r1, state.r2};
     uint32_t position = state.windowPosition;
     const uint32_t end = position + count;
     bool ok = true;
@@ -115,12 +117,11 @@ bool DecodeSymbols(DecoderState& state, uint32_t count) {
 
         uint32_t offset;
         if (slot < RepeatedOffsetSlots) {
-            // R0, R1 or R2, which swaps places with R0; selected without branches.
-            const uint32_t is0 = 0u - uint32_t(slot == 0), is1 = 0u - uint32_t(slot == 1),
-                           is2 = 0u - uint32_t(slot == 2);
-            offset = (r0 & is0) | (r1 & is1) | (r2 & is2);
-            r1 = (r0 & is1) | (r1 & ~is1);
-            r2 = (r0 & is2) | (r2 & ~is2);
+            // R0, R1 or R2, which swaps places with R0: with R0 also in repeated[0], one
+            // indexed load and store do every case without a branch.
+            repeated[0] = r0;
+            offset = repeated[slot];
+            repeated[slot] = r0;
             r0 = offset;
         } else {
             const uint32_t footer = FooterBitCounts.bits[slot];
@@ -136,8 +137,8 @@ bool DecodeSymbols(DecoderState& state, uint32_t count) {
                 offset = reader.Take(footer);
             }
             offset += PositionBases.base[slot] - 2;
-            r2 = r1;
-            r1 = r0;
+            repeated[2] = repeated[1];
+            repeated[1] = r0;
             r0 = offset;
         }
 
@@ -161,8 +162,8 @@ bool DecodeSymbols(DecoderState& state, uint32_t count) {
     }
     state.reader = reader;
     state.r0 = r0;
-    state.r1 = r1;
-    state.r2 = r2;
+    state.r1 = repeated[1];
+    state.r2 = repeated[2];
     state.windowPosition = position;
     return ok;
 }
