@@ -133,4 +133,13 @@ int Copy(Decoder* decoder, const char* cabinetName, const char* cabinetPath, int
 // Releases the codec, the buffers and the context. Always returns 1.
 int Destroy(Decoder* decoder);
 
+// Optional, for a client that would otherwise copy every piece it is given: before a block of a
+// method that keeps its history apart from its output (stored, Quantum, LZX) is decoded, the
+// decoder asks `provide` for `size` bytes to decode it into, and the block's pieces are then
+// written from there. The client's buffer must stay as it is until the next call or the end of
+// Copy. A null answer, or no function, keeps the decoder's own buffer; MSZIP blocks always use
+// it, as each is the history of the next.
+using BlockBufferFunction = uint8_t* (*)(void* context, uint32_t size);
+void SetBlockBuffer(Decoder* decoder, BlockBufferFunction provide, void* context);
+
 }  // namespace cab

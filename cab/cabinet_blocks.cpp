@@ -52,19 +52,24 @@ bool DecompressBlock(Decoder& d) {
     if (expected > d.outputSize) return Fail(d, DecompressFailed);
 
     const uint16_t method = d.compression & CompressionMethodMask;
+    uint8_t* out = d.output;
+    if (d.provideBlock != nullptr && method != MethodMszip) {
+        if (uint8_t* given = d.provideBlock(d.provideContext, d.outputSize)) out = given;
+    }
     uint32_t produced = 0;
     if (method == MethodStored) {
         if (compressed > d.outputSize) return Fail(d, DecompressFailed);
-        std::memcpy(d.output, d.input, compressed);
+        std::memcpy(out, d.input, compressed);
         produced = compressed;
     } else {
         // MSZIP decodes until its deflate data ends; the other methods need the size told.
         produced = method == MethodMszip ? d.outputSize : expected;
-        if (d.codec->decompress(d.codecHandle, d.input, compressed, d.output, &produced) != CodecOk) {
+        if (d.codec->decompress(d.codecHandle, d.input, compressed, out, &produced) != CodecOk) {
             return Fail(d, DecompressFailed);
         }
     }
     if (produced != expected) return Fail(d, DecompressFailed);
+    d.block = out;
     d.blockLength = expected;
     return true;
 }

@@ -64,7 +64,7 @@ bool WriteEntryData(Decoder& d) {
         }
         const uint64_t inBlock = d.blockStart + d.blockLength - offset;
         const uint32_t piece = static_cast<uint32_t>(inBlock < left ? inBlock : left);
-        const uint8_t* from = d.output + (offset - d.blockStart);
+        const uint8_t* from = d.block + (offset - d.blockStart);
         if (d.write(d.outputHandle, from, piece) != static_cast<int32_t>(piece)) {
             return Fail(d, TargetFileError);
         }
@@ -187,6 +187,11 @@ int Copy(Decoder* d, const char* cabinetName, const char* cabinetPath, int /*fla
     }
     CloseCabinet(*d);
     return ok ? 1 : 0;
+}
+
+void SetBlockBuffer(Decoder* d, BlockBufferFunction provide, void* context) {
+    d->provideBlock = provide;
+    d->provideContext = context;
 }
 
 int Destroy(Decoder* d) {

@@ -23,6 +23,7 @@ void FreeBuffers(Decoder& d) {
     FreeMemory(d, d.input);
     FreeMemory(d, d.output);
     d.input = d.output = nullptr;
+    d.block = nullptr;
     d.inputSize = d.outputSize = 0;
 }
 

@@ -88,6 +88,11 @@ struct Decoder {
     uint32_t inputSize = 0;
     uint8_t* output = nullptr;
     uint32_t outputSize = 0;
+    // The client's block buffers (see SetBlockBuffer), and where the block in hand lies: in
+    // output or in one of them.
+    BlockBufferFunction provideBlock = nullptr;
+    void* provideContext = nullptr;
+    const uint8_t* block = nullptr;
 
     Notification record;
     HookRecord hookRecord;

@@ -27,6 +27,21 @@ std::vector<int> Kinds(const Session& s) {
     return kinds;
 }
 
+// An MSZIP folder of one block holding "xyz" (deflate's stored form).
+FolderSpec MszipXyzFolder() {
+    FolderSpec mszip;
+    BitWriter w;
+    w.Bits(1, 1);  // BFINAL
+    w.Bits(0, 2);  // stored
+    w.AlignToByte();
+    w.Bits(3, 16);
+    w.Bits(0xFFFC, 16);
+    w.Bits('x', 8), w.Bits('y', 8), w.Bits('z', 8);
+    mszip.typeCompress = 1;
+    mszip.blocks.push_back(Block(w.MszipBlock(), 3));
+    return mszip;
+}
+
 constexpr int HookCabinet = 100 + cab::CabinetOpened;
 constexpr int HookFolder = 100 + cab::FolderOpened;
 constexpr int HookBlock = 100 + cab::BlockRead;
@@ -90,6 +105,50 @@ TEST_F(Reader, EntriesInFileOrderShareTheBlockInHand) {
     ASSERT_EQ(r.result, 1);
     EXPECT_EQ(r.session.blocksRead, 3);
     EXPECT_EQ(r.session.entries[1].data, Bytes(all.begin() + 150, all.end()));
+}
+
+// A client's block buffers: every stored block is decoded into the buffer the client gives,
+// the entries come out whole from it, MSZIP blocks (each the history of the next) never use
+// one, and a null answer leaves the decoder's own buffer in use.
+TEST_F(Reader, BlocksGoIntoTheClientsBuffersExceptMszipOnes) {
+    struct Provider {
+        bool answerNull = false;
+        std::vector<Bytes> given;
+        static uint8_t* Provide(void* context, uint32_t size) {
+            auto* p = static_cast<Provider*>(context);
+            p->given.emplace_back(size, 0xCC);
+            return p->answerNull ? nullptr : p->given.back().data();
+        }
+    };
+    const Bytes all = Pattern(300, 9);
+    CabinetSpec layout;
+    layout.folders.push_back(StoredFolder(all, 100));
+    layout.folders.push_back(MszipXyzFolder());
+    layout.files = {File("a", 150, 0), File("b", 150, 150), File("c", 3, 0, 1)};
+    PutFile("t.cab", BuildCabinet(layout));
+    for (const bool answerNull : {false, true}) {
+        SCOPED_TRACE(answerNull ? "null answers" : "buffers given");
+        ResetSession();
+        Provider provider;
+        provider.answerNull = answerNull;
+        cab::ErrorRecord error;
+        cab::Decoder* d = CreateDecoder(&error);
+        ASSERT_NE(d, nullptr);
+        cab::SetBlockBuffer(d, Provider::Provide, &provider);
+        const int result = cab::Copy(d, "t.cab", "", 0, Notify, nullptr, nullptr);
+        cab::Destroy(d);
+        ASSERT_EQ(result, 1);
+        const Session& s = CurrentSession();
+        ASSERT_EQ(s.entries.size(), 3u);
+        EXPECT_EQ(s.entries[0].data, Bytes(all.begin(), all.begin() + 150));
+        EXPECT_EQ(s.entries[1].data, Bytes(all.begin() + 150, all.end()));
+        EXPECT_EQ(s.entries[2].data, (Bytes{'x', 'y', 'z'}));
+        ASSERT_EQ(provider.given.size(), 3u);  // the three stored blocks only
+        if (!answerNull) {
+            const Bytes& last = provider.given[2];
+            EXPECT_EQ(Bytes(last.begin(), last.begin() + 100), Bytes(all.begin() + 200, all.end()));
+        }
+    }
 }
 
 TEST_F(Reader, EntryBeforeTheBlockInHandRestartsItsFolder) {
@@ -405,17 +464,7 @@ TEST_F(Reader, EveryAllocationFailureIsOutOfMemoryAndLeaksNothing) {
     // Stored then MSZIP folder: the context, the reserve buffers, both codecs' buffers and the
     // MSZIP handle and state.
     CabinetSpec layout = StoredCabinet({{"a", Pattern(10, 1)}});
-    FolderSpec mszip;
-    BitWriter w;
-    w.Bits(1, 1);  // BFINAL
-    w.Bits(0, 2);  // stored
-    w.AlignToByte();
-    w.Bits(3, 16);
-    w.Bits(0xFFFC, 16);
-    w.Bits('x', 8), w.Bits('y', 8), w.Bits('z', 8);
-    mszip.typeCompress = 1;
-    mszip.blocks.push_back(Block(w.MszipBlock(), 3));
-    layout.folders.push_back(mszip);
+    layout.folders.push_back(MszipXyzFolder());
     layout.files.push_back(File("b", 3, 0, 1));
     PutFile("t.cab", BuildCabinet(layout));
     for (int n = 0;; ++n) {

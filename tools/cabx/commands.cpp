@@ -127,7 +127,10 @@ int RunCommand(const CabxOptions& options) {
         return 1;
     }
     Run run{&options, nullptr, {}, {}, {}, {}};
-    if (options.command == CabxOptions::Test) run.hashing = StartHashPipeline();
+    if (options.command == CabxOptions::Test) {
+        run.hashing = StartHashPipeline();
+        cab::SetBlockBuffer(decoder, HashBlockBuffer, run.hashing);
+    }
     const int ok = cab::CopySet(decoder, location.name.c_str(), location.folder.c_str(), Notify, nullptr, &run);
     cab::Destroy(decoder);
     if (run.hashing != nullptr) FinishHashPipeline(run.hashing);

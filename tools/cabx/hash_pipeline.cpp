@@ -136,8 +136,28 @@ HashPipeline* StartHashPipeline() {
     return p;
 }
 
+uint8_t* HashBlockBuffer(void* context, uint32_t size) {
+    auto* p = static_cast<HashPipeline*>(context);
+    if (size > ChunkCapacity) return nullptr;
+    // The block before this one is written out by now, so the chunk may go.
+    if (p->current.size >= ChunkTarget || ChunkCapacity - p->current.size < size) Hand(p, false);
+    Chunk& chunk = p->current;
+    if (!chunk.bytes) chunk.bytes.reset(new uint8_t[ChunkCapacity]);
+    return chunk.bytes.get() + chunk.size;
+}
+
 void HashBytes(HashPipeline* p, const void* data, uint32_t size) {
     const uint8_t* bytes = static_cast<const uint8_t*>(data);
+    Chunk& current = p->current;
+    const uint8_t* const room = current.bytes.get();
+    if (room != nullptr && bytes >= room && bytes < room + ChunkCapacity) {
+        // A piece of a block decoded into this chunk: where it belongs already, unless the
+        // decoder skipped some of the block. The chunk stays until the next block is asked for,
+        // as the rest of the block lies in it.
+        if (bytes != room + current.size) std::memmove(current.bytes.get() + current.size, bytes, size);
+        current.size += size;
+        return;
+    }
     while (size > 0) {
         Chunk& chunk = p->current;
         if (!chunk.bytes) chunk.bytes.reset(new uint8_t[ChunkCapacity]);
