@@ -108,9 +108,7 @@ bool DecodeSymbols(DecoderState& state, uint32_t count) {
                 break;
             }
             const uint32_t wanted = 0u - uint32_t(length == PrimaryLengths);
-            uint32_t entry = lengthTable[reader.Peek(LengthRootBits)];
-            if (entry & EntryLink) entry = LongEntry(reader, lengthTable, LengthRootBits, entry);
-            entry &= wanted;
+            const uint32_t entry = PeekEntry(reader, lengthTable, LengthRootBits) & wanted;
             reader.Skip(entry >> EntryLengthShift);
             length += (entry & EntryIndexMask) + MinMatch;
         }

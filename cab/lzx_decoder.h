@@ -101,10 +101,15 @@ inline uint32_t LongEntry(const BitReader& reader, const uint32_t* table, uint32
     return table[(link & EntryIndexMask) + uint32_t((reader.bits << rootBits) >> (64 - width))];
 }
 
+// The leaf of the code at the reader's position, not consumed; the reader must hold 16 bits.
+inline uint32_t PeekEntry(const BitReader& reader, const uint32_t* table, uint32_t rootBits) {
+    const uint32_t entry = table[reader.Peek(rootBits)];
+    return entry & EntryLink ? LongEntry(reader, table, rootBits, entry) : entry;
+}
+
 // Decodes one symbol of the table (which must not be empty); the reader must hold 16 bits.
 inline uint32_t DecodeSymbol(BitReader& reader, const uint32_t* table, uint32_t rootBits) {
-    uint32_t entry = table[reader.Peek(rootBits)];
-    if (entry & EntryLink) entry = LongEntry(reader, table, rootBits, entry);
+    const uint32_t entry = PeekEntry(reader, table, rootBits);
     reader.Skip(entry >> EntryLengthShift);
     return entry & EntryIndexMask;
 }

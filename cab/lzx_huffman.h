@@ -42,10 +42,10 @@ constexpr uint32_t TableSize(uint32_t count, uint32_t rootBits) {
                 : (count / (TableMaxLength - rootBits + 1) + 1) << (TableMaxLength - rootBits));
 }
 
-// Builds the table of count symbols (lengths 0 to maxLength, maxLength at most TableMaxLength)
-// into table, which has TableSize(count, rootBits) entries; count is at most MaxMainSymbols. False when a length is above
-// maxLength or the lengths are over-subscribed or incomplete; *empty tells whether every length
-// was 0.
+// Builds the table of count symbols (count at most MaxMainSymbols; lengths 0 to maxLength,
+// maxLength at most TableMaxLength) into table, which has TableSize(count, rootBits) entries.
+// False when a length is above maxLength or the lengths are over-subscribed or incomplete;
+// *empty tells whether every length was 0.
 bool BuildTable(const uint8_t* lengths, uint32_t count, uint32_t maxLength, uint32_t rootBits,
                 uint32_t* table, bool* empty);
 

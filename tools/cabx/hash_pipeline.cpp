@@ -136,14 +136,23 @@ HashPipeline* StartHashPipeline() {
     return p;
 }
 
+namespace {
+
+// Where the next bytes of the chunk being filled go; its memory is given at first use.
+uint8_t* FreeRoom(HashPipeline* p) {
+    Chunk& chunk = p->current;
+    if (!chunk.bytes) chunk.bytes.reset(new uint8_t[ChunkCapacity]);
+    return chunk.bytes.get() + chunk.size;
+}
+
+}  // namespace
+
 uint8_t* HashBlockBuffer(void* context, uint32_t size) {
     auto* p = static_cast<HashPipeline*>(context);
     if (size > ChunkCapacity) return nullptr;
     // The block before this one is written out by now, so the chunk may go.
     if (p->current.size >= ChunkTarget || ChunkCapacity - p->current.size < size) Hand(p, false);
-    Chunk& chunk = p->current;
-    if (!chunk.bytes) chunk.bytes.reset(new uint8_t[ChunkCapacity]);
-    return chunk.bytes.get() + chunk.size;
+    return FreeRoom(p);
 }
 
 void HashBytes(HashPipeline* p, const void* data, uint32_t size) {
@@ -154,15 +163,15 @@ void HashBytes(HashPipeline* p, const void* data, uint32_t size) {
         // A piece of a block decoded into this chunk: where it belongs already, unless the
         // decoder skipped some of the block. The chunk stays until the next block is asked for,
         // as the rest of the block lies in it.
-        if (bytes != room + current.size) std::memmove(current.bytes.get() + current.size, bytes, size);
+        if (bytes != room + current.size) std::memmove(FreeRoom(p), bytes, size);
         current.size += size;
         return;
     }
     while (size > 0) {
+        uint8_t* const to = FreeRoom(p);
         Chunk& chunk = p->current;
-        if (!chunk.bytes) chunk.bytes.reset(new uint8_t[ChunkCapacity]);
         const size_t piece = std::min<size_t>(size, ChunkCapacity - chunk.size);
-        CopyIntoChunk(chunk.bytes.get() + chunk.size, bytes, piece);
+        CopyIntoChunk(to, bytes, piece);
         chunk.size += piece;
         bytes += piece;
         size -= uint32_t(piece);
